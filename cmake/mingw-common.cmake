@@ -1,0 +1,9 @@
+set(CMAKE_C_COMPILER   ${TAVRIX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TAVRIX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TAVRIX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TAVRIX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Test programs run under Wine through this wrapper (prefix of the build's own).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

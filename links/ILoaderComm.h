@@ -25,10 +25,10 @@ enum : int {
     ModemStatusFailed = 110,
     CtsOff = 111,
     // HID channel
-    HidNotFound = 200,
+    HidNoDevice = 200,
     HidWriteFailed = 204,
-    HidReadFailed = 206,
-    HidReadTimeout = 207,
+    HidReadError = 206,
+    HidReceiveTimeout = 207,
 };
 }
 

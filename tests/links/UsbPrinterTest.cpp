@@ -1,0 +1,291 @@
+// USB printer ports and their pool against named pipes served by a test thread: the
+// pipes stand in for the printers' interfaces, the registry root is one of the test's own.
+
+#include "links/SystemUtil.h"
+#include "links/UsbPrinterPool.h"
+#include "links/UsbPrinterSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// One pipe instance that takes one client at a time and keeps what it reads. With
+// `reads` off it connects clients but never reads, so a large write stays pending.
+class PipePrinter {
+public:
+    explicit PipePrinter(const std::wstring& name, bool reads = true)
+        : path(L"\\\\.\\pipe\\tavrix-" + name), m_reads(reads) {
+        m_pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 4096, 0, nullptr);
+        m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~PipePrinter() {
+        SetEvent(m_stop);
+        m_thread.join();
+        CloseHandle(m_pipe);
+        CloseHandle(m_stop);
+    }
+    Bytes Received() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_received;
+    }
+    // Waits (bounded) until n bytes have arrived.
+    Bytes ReceivedAtLeast(size_t n) {
+        for (int i = 0; i < 500 && Received().size() < n; ++i) Sleep(10);
+        return Received();
+    }
+
+    const std::wstring path;
+
+private:
+    // Waits for overlapped I/O or the stop event; false when stopping or failed.
+    bool Finish(BOOL issued, OVERLAPPED& ov, DWORD& n) {
+        n = 0;
+        DWORD error = issued ? ERROR_SUCCESS : GetLastError();
+        if (error == ERROR_PIPE_CONNECTED) return true;
+        if (error != ERROR_SUCCESS && error != ERROR_IO_PENDING) return false;
+        HANDLE events[] = {ov.hEvent, m_stop};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            CancelIo(m_pipe);
+            GetOverlappedResult(m_pipe, &ov, &n, TRUE);
+            return false;
+        }
+        return GetOverlappedResult(m_pipe, &ov, &n, FALSE) != FALSE;
+    }
+
+    void Serve() {
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        while (WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0) {
+            OVERLAPPED ov = {};
+            ov.hEvent = event;
+            ResetEvent(event);
+            DWORD n = 0;
+            const BOOL connected = ConnectNamedPipe(m_pipe, &ov);
+            if (!connected && GetLastError() == ERROR_NO_DATA) {  // came and went already
+                DisconnectNamedPipe(m_pipe);
+                continue;
+            }
+            if (!Finish(connected, ov, n)) break;
+            if (!m_reads) {
+                WaitForSingleObject(m_stop, INFINITE);
+                break;
+            }
+            unsigned char buffer[8192];
+            for (;;) {
+                ResetEvent(event);
+                if (!Finish(ReadFile(m_pipe, buffer, sizeof(buffer), nullptr, &ov), ov, n)) break;
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_received.insert(m_received.end(), buffer, buffer + n);
+            }
+            DisconnectNamedPipe(m_pipe);
+        }
+        CloseHandle(event);
+    }
+
+    bool m_reads;
+    HANDLE m_pipe;
+    HANDLE m_stop;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    Bytes m_received;
+};
+
+// Lists interfaces that lead to pipes, waits out short write limits and takes its
+// registry root from the test.
+class PipeUsbSystem : public UsbPrinterSystem {
+public:
+    std::vector<std::wstring> listed;
+    std::map<std::wstring, std::wstring> pipes;  // interface path -> pipe path
+    HKEY root = HKEY_LOCAL_MACHINE;
+    std::vector<DWORD> waits;
+
+    PipeUsbSystem() { UsbPrinterSystem::Install(this); }
+    ~PipeUsbSystem() override { UsbPrinterSystem::Install(nullptr); }
+
+    std::vector<std::wstring> ListInterfacePaths() override { return listed; }
+    HKEY RegistryRoot() override { return root; }
+    HANDLE Open(const std::wstring& devicePath) override {
+        auto it = pipes.find(devicePath);
+        const std::wstring path = it == pipes.end() ? devicePath : it->second;
+        HANDLE h = UsbPrinterSystem::Open(path);
+        // A pipe takes its next client only once the server has seen the last one go.
+        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY &&
+            WaitNamedPipeW(path.c_str(), 300)) {
+            h = UsbPrinterSystem::Open(path);
+        }
+        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SEM_TIMEOUT) {
+            SetLastError(ERROR_PIPE_BUSY);
+        }
+        return h;
+    }
+    DWORD Wait(HANDLE event, DWORD milliseconds) override {
+        waits.push_back(milliseconds);
+        return UsbPrinterSystem::Wait(event, std::min<DWORD>(milliseconds, 300));
+    }
+};
+
+const std::wstring kPathA = L"\\\\?\\usb#vid_047e&pid_1001#a1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+const std::wstring kPathB = L"\\\\?\\usb#vid_0f25&pid_0036#b2#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+TEST(UsbPrinterPrefixes, MatchOnlyTheKnownPrefixesAsWritten) {
+    for (const wchar_t* prefix : kUsbPrinterPrefixes) {
+        EXPECT_EQ(25u, std::wcslen(prefix));
+        EXPECT_TRUE(HasUsbPrinterPrefix(std::wstring(prefix) + L"#5&1#{x}"));
+    }
+    EXPECT_TRUE(HasUsbPrinterPrefix(kPathA));
+    EXPECT_FALSE(HasUsbPrinterPrefix(L"\\\\?\\USB#VID_047E&PID_1001#a1"));
+    EXPECT_FALSE(HasUsbPrinterPrefix(L"\\\\?\\usb#vid_047e&pid_100"));
+    EXPECT_FALSE(HasUsbPrinterPrefix(L"\\\\?\\usb#vid_dead&pid_beef#1"));
+}
+
+TEST(UsbPrinterPort, WritesProbesAndPiecesWhole) {
+    PipeUsbSystem system;
+    PipePrinter printer(L"pieces");
+    UsbPrinterPort port(printer.path, 3);
+    ASSERT_TRUE(port.IsOpen()) << port.GetLastErrorCode();
+    EXPECT_EQ(L"USBPRINT-3", port.GetPortName());
+
+    Bytes expected(reinterpret_cast<const unsigned char*>("\x1b!d1C"),
+                   reinterpret_cast<const unsigned char*>("\x1b!d1C") + 5);
+    EXPECT_TRUE(port.Write(expected.data(), 5));
+    for (size_t piece : {65536u, 1024u}) {
+        Bytes data(piece);
+        for (size_t i = 0; i < piece; ++i) data[i] = static_cast<unsigned char>(i * 7 + piece);
+        EXPECT_TRUE(port.Write(data.data(), static_cast<DWORD>(piece)));
+        expected.insert(expected.end(), data.begin(), data.end());
+    }
+    EXPECT_EQ(expected, printer.ReceivedAtLeast(expected.size()));
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.Write(expected.data(), 5));  // closed
+}
+
+TEST(UsbPrinterPort, IsOpenedByOneClientOnly) {
+    PipeUsbSystem system;
+    PipePrinter printer(L"exclusive");
+    UsbPrinterPort first(printer.path, 0);
+    ASSERT_TRUE(first.IsOpen());
+    UsbPrinterPort second(printer.path, 1);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_NE(0u, second.GetLastErrorCode());
+    EXPECT_FALSE(second.GetLastErrorText().empty());
+
+    UsbPrinterPort missing(L"\\\\.\\pipe\\tavrix-nobody", 2);
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), missing.GetLastErrorCode());
+    EXPECT_FALSE(missing.Open());
+}
+
+TEST(UsbPrinterPort, StalledPrinterIsGivenUpAfterTheWriteLimit) {
+    PipeUsbSystem system;
+    PipePrinter printer(L"stalled", false);
+    UsbPrinterPort port(printer.path, 0);
+    ASSERT_TRUE(port.IsOpen());
+    Bytes data(65536, 0x55);
+    EXPECT_FALSE(port.Write(data.data(), static_cast<DWORD>(data.size())));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_OPERATION_ABORTED), port.GetLastErrorCode());
+    EXPECT_EQ(GetSystemErrorText(ERROR_IO_PENDING), port.GetLastErrorText());
+    ASSERT_FALSE(system.waits.empty());
+    EXPECT_EQ(UsbPrinterPort::kWriteTimeoutMs, system.waits.back());
+    EXPECT_TRUE(port.Close());
+}
+
+TEST(UsbPrinterPort, IsNamedFromItsRegistryEntry) {
+    PipeUsbSystem system;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\TavrixTests\\UsbRoot",
+                                             0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &system.root,
+                                             nullptr));
+    auto setPortNumber = [&](const std::wstring& path, DWORD type, DWORD value) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(system.root, UsbPrinterPortKeyPath(path).c_str(),
+                                                 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                                 nullptr));
+        RegSetValueExW(key, L"Port Number", 0, type, reinterpret_cast<const BYTE*>(&value),
+                       sizeof(value));
+        RegCloseKey(key);
+    };
+    const std::wstring pathC = L"\\\\?\\usb#vid_044e&pid_200a#c3#{x}";
+    setPortNumber(kPathA, REG_DWORD, 1);
+    setPortNumber(kPathB, REG_DWORD, 12);
+    setPortNumber(pathC, REG_BINARY, 2);
+    EXPECT_EQ(L"USB001", UsbPrinterPort(kPathA, 4).GetPortName());
+    EXPECT_EQ(L"USB012", UsbPrinterPort(kPathB, 4).GetPortName());
+    EXPECT_EQ(L"USBPRINT-4", UsbPrinterPort(pathC, 4).GetPortName());
+    EXPECT_EQ(L"USBPRINT-5", UsbPrinterPort(L"\\\\?\\usb#vid_044e&pid_1301#d4", 5).GetPortName());
+    EXPECT_EQ(L"USBPRINT-6", UsbPrinterPort(L"", 6).GetPortName());
+    RegCloseKey(system.root);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TavrixTests");
+}
+
+class UsbPrinterPoolTest : public ::testing::Test {
+protected:
+    PipeUsbSystem system;
+    PipePrinter printerA{L"pool-a"};
+    PipePrinter printerB{L"pool-b"};
+    UsbPrinterPool pool;
+
+    void SetUp() override {
+        system.pipes[kPathA] = printerA.path;
+        system.pipes[kPathB] = printerB.path;
+    }
+};
+
+TEST_F(UsbPrinterPoolTest, KeepsUsableKnownPortsAndLendsThemOneAtATime) {
+    system.listed = {kPathA, L"\\\\?\\USB#VID_047E&PID_1001#a1#{x}", L"\\\\?\\usb#vid_dead&pid_beef#x",
+                     kPathB, L"\\\\?\\usb#vid_0cc3&pid_000c#gone#{x}"};
+    EXPECT_EQ(2, pool.Initialize());
+    EXPECT_EQ(2, pool.GetPortCount());
+
+    UsbPrinterPort* a = pool.AcquirePort(-1);
+    UsbPrinterPort* b = pool.AcquirePort(-1);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(kPathA, a->GetDevicePath());
+    EXPECT_EQ(L"USBPRINT-1", b->GetPortName());
+    EXPECT_FALSE(a->IsOpen());  // the pool's test-open is closed again
+    EXPECT_EQ(nullptr, pool.AcquirePort(-1));
+    EXPECT_EQ(nullptr, pool.AcquirePort(2));
+    EXPECT_EQ(nullptr, pool.AcquirePort(0));
+
+    ASSERT_TRUE(b->Open()) << b->GetLastErrorCode();
+    EXPECT_TRUE(b->Write("\x1b!d1C", 5));
+    pool.ReleasePort(b);
+    EXPECT_FALSE(b->IsOpen());
+    UsbPrinterPort stranger(L"\\\\.\\pipe\\tavrix-nobody", 9);
+    pool.ReleasePort(&stranger);
+    pool.ReleasePort(nullptr);
+    EXPECT_EQ(nullptr, pool.AcquirePort(0));
+    EXPECT_EQ(b, pool.AcquirePort(-1));
+    pool.ReleasePort(a);
+    pool.ReleasePort(a);  // already free: stays free
+    EXPECT_EQ(a, pool.AcquirePort(0));
+    EXPECT_EQ(5u, printerB.ReceivedAtLeast(5).size());
+}
+
+TEST_F(UsbPrinterPoolTest, SecondInitializeAddsCopiesOnlyOfPortsNotInUse) {
+    system.listed = {kPathA};
+    EXPECT_EQ(1, pool.Initialize());
+    EXPECT_EQ(2, pool.Initialize());
+    UsbPrinterPort* first = pool.AcquirePort(0);
+    ASSERT_TRUE(first->Open());
+    EXPECT_EQ(2, pool.Initialize());  // the open copy keeps the port to itself
+    UsbPrinterPort* copy = pool.AcquirePort(-1);
+    ASSERT_NE(nullptr, copy);
+    EXPECT_NE(first, copy);
+    EXPECT_FALSE(copy->Open());
+    first->Close();
+
+    system.listed.clear();
+    EXPECT_EQ(2, pool.Initialize());
+    EXPECT_EQ(&UsbPrinterPool::Instance(), &UsbPrinterPool::Instance());
+}
+
+}  // namespace

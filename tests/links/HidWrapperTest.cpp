@@ -205,12 +205,8 @@ TEST_F(HidWrapperTest, FixedAnswersOfTheChannel) {
     HidWrapper first(0x000D, L"", 0), twelfth(0x0011, L"", 12);
     EXPECT_STREQ("HID-0", first.GetPortName());
     EXPECT_STREQ("HID-12", twelfth.GetPortName());
-    EXPECT_EQ(1, first.IsHid());
     EXPECT_TRUE(first.SetBaudRate(115200));
     EXPECT_EQ(9600, first.GetBaudRate());
-    EXPECT_TRUE(first.SetReadTimeout(500));
-    EXPECT_TRUE(first.SetWriteTimeouts(10000, 100));
-    EXPECT_EQ(ChannelError::None, first.GetLastErrorCode());
 }
 
 TEST_F(HidWrapperTest, ConnectRefusesMissingDevicesAndReportsTooShort) {

@@ -8,6 +8,7 @@
 
 #include "links/HidSystem.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -21,9 +22,10 @@ struct FakeInput {
 
     // An input report: id, count, then the data bytes.
     static FakeInput Data(const std::vector<unsigned char>& data, int id = 1, int count = -1) {
-        FakeInput input{Report, {static_cast<unsigned char>(id),
-                                 static_cast<unsigned char>(count < 0 ? data.size() : count)}};
-        input.bytes.insert(input.bytes.end(), data.begin(), data.end());
+        FakeInput input{Report, std::vector<unsigned char>(data.size() + 2)};
+        input.bytes[0] = static_cast<unsigned char>(id);
+        input.bytes[1] = static_cast<unsigned char>(count < 0 ? data.size() : count);
+        std::copy(data.begin(), data.end(), input.bytes.begin() + 2);
         return input;
     }
     static FakeInput Raw(const std::vector<unsigned char>& bytes) { return {Report, bytes}; }

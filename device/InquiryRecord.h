@@ -44,6 +44,12 @@ public:
     // or the length lies outside 0..96 (no device of ours on that channel).
     static int PayloadLength(const uint8_t* reply, int replyLength);
 
+    // The reply holds a whole record: payloadLength lies in 0..96 and replyLength bytes
+    // cover the header and the payload.
+    static bool HoldsRecord(const uint8_t* reply, int replyLength, int payloadLength);
+    // Clears the kept copy (keptLength bytes) and copies at most that many reply bytes in.
+    static void Keep(uint8_t* kept, int keptLength, const uint8_t* reply, int replyLength);
+
     // Firmware number of a 16-character version field: thousands, hundreds and tens digits
     // (taken as bytes minus '0', not tested), the units digit when character 12 is a digit,
     // and with tenThousands the QRX's ten-thousands digit at character 7.

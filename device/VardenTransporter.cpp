@@ -95,44 +95,45 @@ void VardenTransporter::ApplyModelRules(const uint8_t* record) {
         bool VardenTransporter::*flag;
         bool VardenTransporter::*family;  // a second flag, or null
         bool noCalibration;
+        bool newBoardOnly;  // only with '6' at character 14 of the model field
     };
     // The first rule whose model matches applies, and no other. "DESKTOP 2       " is
     // accepted by no identification; its rule is kept for the firmware check's model set.
     static const Rule kRules[] = {
-        {"BOOT8", 5, &VardenTransporter::m_isTessaranIV, nullptr, true},
-        {"BOOT7", 5, &VardenTransporter::m_isTessaranIII, nullptr, true},
-        {"CD-R AUTOPRINTER", 16, &VardenTransporter::m_isAutoPrinterLoader, nullptr, false},
-        {"DESKTOP 2       ", 16, &VardenTransporter::m_isDesktop, nullptr, true},
+        {"BOOT8", 5, &VardenTransporter::m_isTessaranIV, nullptr, true, false},
+        {"BOOT7", 5, &VardenTransporter::m_isTessaranIII, nullptr, true, false},
+        {"CD-R AUTOPRINTER", 16, &VardenTransporter::m_isAutoPrinterLoader, nullptr, false, false},
+        {"DESKTOP 2       ", 16, &VardenTransporter::m_isDesktop, nullptr, true, false},
         {"VARDEN QM7310   ", 16, &VardenTransporter::m_isQM7310, &VardenTransporter::m_isDesktop,
-         true},
+         true, false},
         {"VARDEN 7310     ", 16, &VardenTransporter::m_is7310, &VardenTransporter::m_isDesktop,
-         true},
+         true, false},
         {"VARDEN 7330     ", 16, &VardenTransporter::m_is7330, &VardenTransporter::m_isDesktop,
-         true},
+         true, false},
         {"VARDEN 3900j    ", 16, &VardenTransporter::m_is3900j, &VardenTransporter::m_isDesktop,
-         true},
-        // "Tessaran II" counts as Tessaran III only with the newer board (tested below).
-        {"Tessaran II", 11, &VardenTransporter::m_isTessaranIII, nullptr, false},
-        {"Tessaran III", 12, &VardenTransporter::m_isTessaranIII, nullptr, false},
-        {"Tessaran  IV", 12, &VardenTransporter::m_isTessaranIV, nullptr, false},
+         true, false},
+        // "Tessaran II" counts as Tessaran III only with the newer board.
+        {"Tessaran II", 11, &VardenTransporter::m_isTessaranIII, nullptr, false, true},
+        {"Tessaran III", 12, &VardenTransporter::m_isTessaranIII, nullptr, false, false},
+        {"Tessaran  IV", 12, &VardenTransporter::m_isTessaranIV, nullptr, false, false},
         {"VARDEN 7340     ", 16, &VardenTransporter::m_is7340,
-         &VardenTransporter::m_is7340Family, true},
+         &VardenTransporter::m_is7340Family, true, false},
         {"VARDEN 6340     ", 16, &VardenTransporter::m_is6340,
-         &VardenTransporter::m_is7340Family, true},
+         &VardenTransporter::m_is7340Family, true, false},
         {"VARDEN 7341     ", 16, &VardenTransporter::m_is7341,
-         &VardenTransporter::m_is7340Family, true},
+         &VardenTransporter::m_is7340Family, true, false},
         {"VARDEN 6341     ", 16, &VardenTransporter::m_is6341,
-         &VardenTransporter::m_is7340Family, true},
+         &VardenTransporter::m_is7340Family, true, false},
         {"VARDEN 7345     ", 16, &VardenTransporter::m_is7345,
-         &VardenTransporter::m_is7340Family, true},
+         &VardenTransporter::m_is7340Family, true, false},
         {"VARDEN 6345     ", 16, &VardenTransporter::m_is6345,
-         &VardenTransporter::m_is7340Family, true},
-        {"VARDEN QRX", 10, &VardenTransporter::m_isQrx, nullptr, false},
+         &VardenTransporter::m_is7340Family, true, false},
+        {"VARDEN QRX", 10, &VardenTransporter::m_isQrx, nullptr, false, false},
     };
     const uint8_t* model = record + InquiryRecord::kLoaderModelOffset;
     for (const Rule& rule : kRules) {
         if (!ModelIs(record, rule.text, rule.length)) continue;
-        if (rule.length == 11 && model[kTessaranBoardChar] != '6') continue;
+        if (rule.newBoardOnly && model[kTessaranBoardChar] != '6') continue;
         this->*rule.flag = true;
         if (rule.family) this->*rule.family = true;
         if (rule.noCalibration) m_canCalibrate = false;

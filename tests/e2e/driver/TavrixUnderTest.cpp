@@ -1,0 +1,84 @@
+#include "TavrixUnderTest.h"
+
+#include "TestEnvironment.h"
+
+const wchar_t* const TavrixUnderTest::kMainTitle = L"Varden Corlane";
+const wchar_t* const TavrixUnderTest::kBoxTitle = L"Tavrix";
+
+namespace {
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+}  // namespace
+
+bool TavrixUnderTest::Start(const std::wstring& arguments) {
+    return m_process.Start(TestEnvironment::Program(), arguments);
+}
+
+UiWindow TavrixUnderTest::MainWindow(DWORD timeoutMs) {
+    return UiWindow::WaitFor(m_process.Id(), kMainTitle, timeoutMs, L"#32770");
+}
+
+UiWindow TavrixUnderTest::MessageBox(DWORD timeoutMs) {
+    return UiWindow::WaitForMessageBox(m_process.Id(), kBoxTitle, timeoutMs);
+}
+
+bool TavrixUnderTest::Answer(const UiWindow& box, int button, DWORD timeoutMs) {
+    if (!box.Exists()) return false;
+    PostMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(box.Control(button)));
+    return UiWindow::WaitUntil([&] { return !box.Exists(); }, timeoutMs);
+}
+
+bool TavrixUnderTest::WaitText(const UiWindow& window, int control, const std::wstring& text,
+                               DWORD timeoutMs) {
+    return UiWindow::WaitUntil([&] { return window.Text(control) == text; }, timeoutMs);
+}
+
+bool TavrixUnderTest::ChooseFile(const std::wstring& dialogTitle, const std::wstring& path,
+                                 DWORD timeoutMs) {
+    UiWindow dialog = UiWindow::WaitFor(m_process.Id(), dialogTitle, timeoutMs);
+    if (!dialog.Exists()) return false;
+    // The file-name field: the classic dialog's edit (0x480) or combo box (0x47c), else the
+    // first edit that takes input.
+    HWND field = dialog.Control(0x480);
+    if (!field && dialog.Control(0x47c)) field = FindWindowExW(dialog.Control(0x47c), nullptr, L"Edit", nullptr);
+    if (!field) {
+        for (HWND edit : dialog.Descendants(L"Edit")) {
+            if (IsWindowVisible(edit) && IsWindowEnabled(edit)) {
+                field = edit;
+                break;
+            }
+        }
+    }
+    DWORD_PTR result = 0;
+    if (!field || !SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                                       SMTO_ABORTIFHUNG, UiWindow::kReplyMs, &result))
+        return false;
+    dialog.Press(IDOK);
+    return UiWindow::WaitUntil([&] { return !dialog.Exists(); }, timeoutMs);
+}
+
+bool TavrixUnderTest::CloseAndWait(DWORD timeoutMs) {
+    UiWindow main = MainWindow(0);
+    if (!main.Exists()) return false;
+    main.Close();
+    return m_process.WaitExit(timeoutMs);
+}
+
+std::string TavrixUnderTest::Describe() const {
+    std::string text;
+    for (const UiWindow& window : UiWindow::TopWindows(m_process.Id())) {
+        text += "window \"" + Narrow(window.Title()) + "\" (" + Narrow(window.ClassName()) + ")\n";
+        for (HWND child = GetWindow(window.Handle(), GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            text += "  " + std::to_string(GetDlgCtrlID(child)) + (IsWindowEnabled(child) ? "" : " (disabled)") +
+                    ": \"" + Narrow(UiWindow::TextOf(child)) + "\"\n";
+        }
+    }
+    return text.empty() ? "no window\n" : text;
+}

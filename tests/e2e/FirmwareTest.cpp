@@ -3,13 +3,12 @@
 // program's file dialog, and the program finds the device again afterwards.
 
 #include "AppProfile.h"
+#include "FirmwareImage.h"
 #include "SimDeviceFiles.h"
 #include "TavrixUnderTest.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <string>
 
@@ -17,37 +16,12 @@ namespace {
 
 using T = TavrixUnderTest;
 
-// An image for the VARDEN 7340: its identification at 256 (major digit '3' at 280, as the
-// device's own version), every byte value in the rest. No minimum-version byte at 15423
-// (the file is shorter), so the device's version bytes allow it.
-std::string CraftImage(size_t size) {
-    std::string image(size, '\0');
-    unsigned state = 12345;
-    for (size_t i = 0; i < size; ++i) {
-        state = state * 1103515245u + 12345u;
-        image[i] = static_cast<char>(i < 512 ? i % 256 : (state >> 16) & 0xFF);
-    }
-    image.replace(256, 32, "VARDEN 7340     VERSION 3.215A  ");
-    return image;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
 TEST(Firmware, CraftedImageReachesTheDeviceAndTheProgramReconnects) {
     int port = TestEnvironment::ComPort();
     ASSERT_GT(port, 0) << "run through tests/e2e/e2e-run with a simulated device";
-    const std::string image = CraftImage(6000);
+    const std::string image = FirmwareImage::Craft(6000);
     const std::wstring path = TestEnvironment::WorkFolder() + L"\\corlane-3215.bin";
-    ASSERT_TRUE(WriteFileBytes(path, image));
+    ASSERT_TRUE(FirmwareImage::Save(path, image));
 
     AppProfile::Write(L"Last Good", L"First Port", port);
     AppProfile::Write(L"Last Good", L"Baud Rate", 115200);

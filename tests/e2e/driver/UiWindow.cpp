@@ -17,7 +17,7 @@ BOOL CALLBACK CollectTop(HWND window, LPARAM context) {
     TopSearch* search = reinterpret_cast<TopSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window))
+    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window))
         search->found->push_back(UiWindow(window));
     return TRUE;
 }

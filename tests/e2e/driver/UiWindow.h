@@ -41,9 +41,9 @@ public:
     // Child windows of the class, in z-order, at any depth.
     std::vector<HWND> Descendants(const wchar_t* className) const;
 
-    // Visible top-level windows of the process.
+    // Visible top-level windows of the process (0: of every process).
     static std::vector<UiWindow> TopWindows(DWORD processId);
-    // The first visible top-level window of the process with this title ("" = any title)
+    // The first visible top-level window of the process (0: any) with this title ("" = any)
     // and class (null = any), waited for up to timeoutMs; an empty UiWindow when none.
     static UiWindow WaitFor(DWORD processId, const std::wstring& title, DWORD timeoutMs,
                             const wchar_t* className = nullptr);

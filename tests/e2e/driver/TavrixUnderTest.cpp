@@ -43,8 +43,8 @@ bool TavrixUnderTest::ChooseFile(const std::wstring& dialogTitle, const std::wst
                                  DWORD timeoutMs) {
     UiWindow dialog = UiWindow::WaitFor(m_process.Id(), dialogTitle, timeoutMs);
     if (!dialog.Exists()) return false;
-    // The file-name field: the classic dialog's edit (0x480) or combo box (0x47c), else the
-    // first edit that takes input.
+    // The file-name field: the item dialog's edit (0x480), the edit in the classic dialog's
+    // combo box (0x47c), else the first edit that takes input.
     HWND field = dialog.Control(0x480);
     if (!field && dialog.Control(0x47c)) field = FindWindowExW(dialog.Control(0x47c), nullptr, L"Edit", nullptr);
     if (!field) {

@@ -91,10 +91,14 @@ void DDX_CBIndex(DataExchange& dx, int id, int& value) {
     if (dx.Failed()) return;
     HWND control = dx.PrepareControl(id);
     if (!control) return;
-    if (dx.IsSaving())
+    if (dx.IsSaving()) {
         value = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-    else
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+        return;
+    }
+    // A position outside the list clears the selection (not every system does that itself).
+    LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    WPARAM position = value >= 0 && value < count ? static_cast<WPARAM>(value) : static_cast<WPARAM>(-1);
+    SendMessageW(control, CB_SETCURSEL, position, 0);
 }
 
 void DDX_Control(DataExchange& dx, int id, SpinButton& spin) {

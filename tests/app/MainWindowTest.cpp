@@ -108,12 +108,6 @@ TEST_F(MainWindowTest, OpensFromItsTemplateWithThePortListAndTheMembersShown) {
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hwnd, id))) << id;
     EXPECT_FALSE(window.IsBusy());
 
-    // The program's icon, big and small; dragged when minimised.
-    HICON big = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
-    EXPECT_NE(nullptr, big);
-    EXPECT_EQ(big, reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(big), SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0));
-
     // The About item at the end of the system menu.
     HMENU menu = GetSystemMenu(hwnd, FALSE);
     wchar_t text[64] = L"";

@@ -78,18 +78,6 @@ TEST_F(ProfileTest, IntegersLiveUnderMakerProgramAndSection) {
     EXPECT_EQ(38400u, value);
 }
 
-TEST_F(ProfileTest, ValueOfAnotherTypeGivesTheDefault) {
-    AppBase app;
-    app.SetRegistryKey(kMaker);
-    ASSERT_TRUE(app.WriteProfileInt(L"Last Good", L"Baud Rate", 1));
-    const wchar_t text[] = L"115200";
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(HKEY_CURRENT_USER,
-                              L"Software\\TavrixFrameworkTest\\framework_tests\\Last Good",
-                              L"Baud Rate", REG_SZ, text, sizeof(text)));
-    EXPECT_EQ(1200, app.GetProfileInt(L"Last Good", L"Baud Rate", 1200));
-}
-
 TEST(ReadOnlyFile, ReadsAnExistingFileOnly) {
     std::wstring dir = AppBase::Current().GetExeDir();
     std::wstring path = dir + L"readonly-test.bin";

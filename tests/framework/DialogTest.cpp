@@ -181,18 +181,6 @@ TEST_F(DialogTest, OkEndsOnlyAfterAGoodRead) {
     EXPECT_EQ(3, dialog.number);
 }
 
-TEST_F(DialogTest, SystemMenuItemIsAppended) {
-    HMENU menu = GetSystemMenu(hwnd, FALSE);
-    int before = GetMenuItemCount(menu);
-    EXPECT_FALSE(dialog.AppendSystemMenuItem(0x0010, L""));
-    ASSERT_TRUE(dialog.AppendSystemMenuItem(0x0010, L"&Info..."));
-    ASSERT_EQ(before + 2, GetMenuItemCount(menu));
-    wchar_t text[64] = L"";
-    GetMenuStringW(menu, 0x0010, text, 64, MF_BYCOMMAND);
-    EXPECT_STREQ(L"&Info...", text);
-    EXPECT_EQ(MF_SEPARATOR, GetMenuState(menu, before, MF_BYPOSITION) & MF_SEPARATOR);
-}
-
 TEST_F(DialogTest, ModelessKeyboardGoesThroughThePumpHook) {
     HWND name = GetDlgItem(hwnd, IDC_T_NAME);
     SetFocus(name);

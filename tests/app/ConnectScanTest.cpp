@@ -3,6 +3,7 @@
 // device classes, and the port combo box.
 #include "ConnectWindowRig.h"
 
+#include "app/WaitDialog.h"
 #include "device/AutoPrinter.h"
 #include "device/VardenTransporter.h"
 
@@ -38,8 +39,14 @@ TEST(ConnectScan, RunsFromTheRememberedPortToCom256ThenFromHid) {
     WindowRig rig;
     SilentDevice silent;
     rig.channels.AddSerial(6, silent);
+    bool waitWindowShown = false;
+    rig.channels.onOpen = [&](SimChannel&) {
+        HWND wait = FindWindowW(nullptr, L"Scanning...");
+        waitWindowShown = wait && IsWindowVisible(wait);
+    };
     rig.SetProfile(MainDialog::kLastGood, MainDialog::kFirstPortEntry, 5);
     TestWindow& window = rig.Open();
+    EXPECT_TRUE(waitWindowShown);
 
     Events opens = rig.channels.Opens();
     ASSERT_EQ(opens.size(), 256u);
@@ -277,4 +284,16 @@ TEST(ConnectScan, ComboConnectsOnTheChosenPort) {
     EXPECT_EQ(empty.channels.Opens().size(), 256u);
     EXPECT_EQ(empty.boxes.texts, std::vector<std::wstring>{L"Unable to find a transporter"});
     EXPECT_EQ(nothing.m_portIndex, 1);
+}
+
+TEST(ConnectScan, WaitWindowShowsItselfAndTheTextItIsGiven) {
+    WaitDialog wait(nullptr);
+    HWND hwnd = FindWindowW(nullptr, L"Scanning...");
+    ASSERT_EQ(hwnd, wait.GetHwnd());
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(wait.GetItemText(IDC_WAIT_TEXT), L"Scanning ports for transporters, please wait");
+    wait.SetText(L"Looking for a transporter on COM3 at 9600 baud");
+    EXPECT_EQ(wait.GetItemText(IDC_WAIT_TEXT), L"Looking for a transporter on COM3 at 9600 baud");
+    wait.Close();
+    EXPECT_FALSE(IsWindow(hwnd));
 }

@@ -27,7 +27,7 @@ std::wstring CounterText(int value, const wchar_t* emptyText = L"") {
 }  // namespace
 
 void MainDialog::ShowTransporterInfo(bool connected) {
-    if (!connected) {
+    if (!connected || !m_transporter) {
         for (int id : kDeviceControls) EnableItem(id, false);
         return;
     }

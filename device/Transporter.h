@@ -88,6 +88,17 @@ public:
     bool CanWritePrinterSn() const { return m_printerSnWritable; }
     bool CanWriteLoaderSn() const { return m_loaderSnWritable; }
     uint16_t GetFlashTrailerWord() const { return m_flashTrailerWord; }
+    // A padded firmware image is the file, 0xFF bytes up to kPaddedFillEnd bytes and the
+    // trailer word, high byte first: kPaddedImageLength bytes in all.
+    static constexpr uint32_t kPaddedFillEnd = 65532;
+    static constexpr uint32_t kPaddedImageLength = 65534;
+    // The number of firmware bytes the device is told to expect and must then be sent for a
+    // file of fileSize bytes: kPaddedImageLength for a padded image, else fileSize. 0 when
+    // no image can be made: an empty file, or a file too long to be padded.
+    uint32_t GetFlashImageLength(uint32_t fileSize) const {
+        if (fileSize == 0 || (m_paddedFlashImage && fileSize > kPaddedFillEnd)) return 0;
+        return m_paddedFlashImage ? kPaddedImageLength : fileSize;
+    }
     bool IsPrinterFirmwareFile() const { return m_printerFirmwareFile; }
     void ClearPrinterFirmwareFile() { m_printerFirmwareFile = false; }
 

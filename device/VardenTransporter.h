@@ -144,6 +144,24 @@ protected:
     // Sends a one-digit or flag parameter write, once more on printer sense 15.
     bool SendParameterWrite(const std::string& command, int timeoutSeconds);
 
+    // Firmware check: marks the file as the printer's firmware (not padded); true.
+    bool AcceptPrinterFirmware();
+    // "\x1b!e7C" for replyLength bytes; false on a channel failure or a refusal (which
+    // costs one sense request). Sets no error text.
+    bool QueryVersion(uint8_t* reply, int replyLength);
+    // Firmware download: the 7340 family and the QRX switch to a boot loader for it.
+    bool HasBootLoader() const;
+    // Up to five sense requests until one answers (500 ms apart), then the one that counts.
+    bool AwaitSense();
+    // The inquiry after an update: a record with a payload of 32 to 96 bytes.
+    bool ReadIdentityAfterFlash(int firstTimeoutSeconds,
+                                uint8_t (&record)[InquiryRecord::kBufferLength]);
+    // Printing: the print file's name for the pattern (false: none); reading it whole into
+    // m_printGridBuffer; the printer's fault as the error text (false).
+    bool PrintFileName(int pattern, std::string* name);
+    bool ReadPrintFile(const std::wstring& path);
+    bool PrintFailed();
+
     ILoaderComm* m_channel;
     std::vector<uint8_t> m_printGridBuffer;
     std::string m_loaderSenseText;

@@ -93,7 +93,13 @@ std::string SimAutoloader::BaudReply(const std::string& frame, bool refuse) {
     return reply;
 }
 
+void SimAutoloader::Absorb(const std::string& data) {
+    if (!m_flash.Absorb(*this, data)) m_printJob.Receive(*this, data);
+}
+
 std::string SimAutoloader::Respond(const std::string& frame, bool refuse) {
+    std::string flashReply;
+    if (m_flash.Respond(*this, frame, refuse, flashReply)) return flashReply;
     if (frame == "\x1b!e0C") return InquiryRecord();
     if (frame == "\x1b!e1C") {
         NextSense();

@@ -20,11 +20,16 @@
 //                         acknowledgement only
 //   "\x1b!a3H", "\x1b!d0C", "\x1b!d1C", "\x1b!t0C", "\x1b!s500C"
 //                         no reply
+//   "\x1b!g5C", "\x1b!g0<n>C", "\x1b!h0C", "\x1b!h064000C" and the image bytes: a firmware
+//                         download, see SimFlashReceiver.h (Flash)
+//   raw bytes that are no command frame: print data, see SimPrintJob.h (PrintJob)
 // Any other command gets no reply (the host then times out): add its answer in Respond.
 // An acknowledgement is the command's first four bytes, the status ('1' accepted, '0'
 // refused) and 'C'. Refused commands change nothing.
 
 #include "SimDevice.h"
+#include "SimFlashReceiver.h"
+#include "SimPrintJob.h"
 
 #include <map>
 #include <string>
@@ -38,6 +43,8 @@ public:
     void SetLoader(const std::string& model, const std::string& version);
     void SetPrinter(const std::string& model, const std::string& version);
     void RemovePrinter();
+    const std::string& LoaderModel() const { return m_loaderModel; }
+    const std::string& LoaderVersion() const { return m_loaderVersion; }
     // The inquiry record the device answers with.
     std::string InquiryRecord() const;
 
@@ -52,8 +59,13 @@ public:
     void SetStoredText(int number, const std::string& text);  // cut or padded to 8
     std::string StoredText(int number) const;
 
+    SimFlashReceiver& Flash() { return m_flash; }
+    SimPrintJob& PrintJob() { return m_printJob; }
+
 protected:
     std::string Respond(const std::string& frame, bool refuse) override;
+    void Absorb(const std::string& data) override;
+    size_t DataExpected() const override { return m_flash.Remaining(); }
 
 private:
     std::string Acknowledge(const std::string& frame, bool accepted) const;
@@ -66,4 +78,6 @@ private:
     std::string m_printerVersion;
     std::map<int, Parameter> m_parameters;
     std::map<int, std::string> m_texts;
+    SimFlashReceiver m_flash;
+    SimPrintJob m_printJob;
 };

@@ -4,9 +4,9 @@
 // busy flag that stops a second device operation from starting while one runs.
 //
 // Where the bodies live: MainDialog.cpp (construction, data exchange, initialisation, the
-// window's own handlers, the close and the busy rule). The connection, the window fill and
-// the device handlers come in further MainDialog*.cpp files; until each lands, its
-// temporary empty body stands in MainDialogPending.cpp.
+// window's own handlers, the close and the busy rule); MainDialogConnect.cpp (connection),
+// MainDialogFill.cpp (window fill), MainDialogSettings.cpp (Apply Settings, Update SN),
+// MainDialogCalibrate.cpp (calibration and grid), MainDialogFirmware.cpp (firmware update).
 //
 // Busy rule: a device handler starts with `if (!m_transporter || m_busy) return;` (the port
 // selection only tests m_busy) and holds a BusyScope for the whole operation instead of
@@ -67,8 +67,7 @@ protected:
 
     // The connection made while the window opens: the start-up port scan with its wait
     // window, then the fill of the window from the device found. Called by OnInitDialog
-    // before the controls are refreshed and shown. To be filled by the connection code
-    // (temporary body in MainDialogPending.cpp: the window opens unconnected).
+    // before the controls are refreshed and shown.
     virtual void ConnectAtStartup();
 
     // The window's own handlers.
@@ -92,6 +91,17 @@ protected:
     bool IdentifyTransporter();
     void ShowTransporterInfo(bool connected);
     void PrintPattern(int pattern);
+
+    // Settings, serial numbers and firmware update (MainDialogSettings.cpp,
+    // MainDialogFirmware.cpp).
+    // Asks the device to listen at 38400 baud and sets the port to it, when the line runs
+    // faster. False with m_status set when the device refused or the port could not follow.
+    bool LowerLineTo38400();
+    // After a write the device accepted: the store in flash, the wait until the device
+    // answers again and readBack; reports in m_status.
+    void StoreAndSettle(void (MainDialog::*readBack)());
+    void ReadBackDisplaySettings();
+    void ReadBackSerialNumbers();
 
     HICON m_hIcon = nullptr;
     std::wstring m_inquiryId;

@@ -5,7 +5,6 @@
 #include "device/Sleeper.h"
 #include "links/ICtsWaiter.h"
 #include "links/ILoaderComm.h"
-#include "links/SystemUtil.h"
 #include "links/UsbPrinterPool.h"
 
 namespace {
@@ -40,11 +39,6 @@ constexpr unsigned kProbeDrawerOutWaitMs = 100;
 constexpr int kProbeCtsWaitSeconds = 1;
 constexpr unsigned kProbeBoundWaitMs = 3000;
 
-std::wstring& PrintFileDirectory() {
-    static std::wstring directory;
-    return directory;
-}
-
 }  // namespace
 
 AutoPrinter::AutoPrinter(ILoaderComm* channel) : m_channel(channel) {
@@ -59,15 +53,6 @@ AutoPrinter::AutoPrinter(ILoaderComm* channel) : m_channel(channel) {
 }
 
 AutoPrinter::~AutoPrinter() {}
-
-void AutoPrinter::SetPrintFileDirectory(const std::wstring& directory) {
-    PrintFileDirectory() = directory;
-}
-
-std::wstring AutoPrinter::GetPrintFileDirectory() {
-    if (!PrintFileDirectory().empty()) return PrintFileDirectory();
-    return GetModuleDirectory() + L"\\";
-}
 
 // --- command core ---
 

@@ -20,7 +20,8 @@
 //                              parameter store, tray, counters, fixed answers
 //   AutoPrinterFirmware.cpp    firmware file check and download
 //   AutoPrinterPrint.cpp       print-grid files and print data
-// Waits go through Sleeper::Wait; the tray prompt through AutoPrinterPrompter.
+// Waits go through Sleeper::Wait. The print-grid files come from the program's directory and
+// the tray prompt is a message box, both through the application base (framework/AppBase.h).
 
 #include "device/InquiryRecord.h"
 #include "device/Transporter.h"
@@ -52,11 +53,6 @@ public:
     explicit AutoPrinter(ILoaderComm* channel);
     // Neither closes nor gives back the USB printer ports it took.
     ~AutoPrinter() override;
-
-    // The directory the print-grid files are read from, with a trailing backslash. Until
-    // it is set: the running program's directory.
-    static void SetPrintFileDirectory(const std::wstring& directory);
-    static std::wstring GetPrintFileDirectory();
 
     // --- Transporter operations ---
     void Initialize() override;
@@ -121,6 +117,9 @@ protected:
     void ProbeColour();
     // Takes each pool port in turn, keeps the ones that open and take the first probe.
     void SearchUsbPorts();
+    // Reads the whole file into m_printGridBuffer; false (and no buffer) when it opened but
+    // could not be read whole, false with the buffer as it was when it did not open.
+    bool ReadPrintFile(const std::wstring& path);
 
     ILoaderComm* m_channel;
     int m_replyTimeoutSeconds = 20;

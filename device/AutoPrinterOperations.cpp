@@ -1,8 +1,8 @@
 #include "device/AutoPrinter.h"
 
-#include "device/AutoPrinterPrompter.h"
 #include "device/EscCommand.h"
 #include "device/Sleeper.h"
+#include "framework/AppBase.h"
 #include "links/ILoaderComm.h"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ constexpr int kLeftMarginCap = 10;
 constexpr int kTopMarginCap = 150;
 constexpr int kRotationOffsetCap = 64;
 
-const char kTrayPrompt[] = "Place disc on printer tray";
+const wchar_t kTrayPrompt[] = L"Place disc on printer tray";
 const char kLoadFirstStep[] = "\x1b!t0C";
 constexpr int kLoadValueCtsSeconds = 120;
 constexpr int kLoadValueReplyTimeoutSeconds = 180;
@@ -104,7 +104,7 @@ bool AutoPrinter::LoadPrinter(int value) {
     if (m_usbPrinterMode) {
         // The disc goes in by hand; the tray's answer does not change that.
         PresentPrinterTray();
-        AutoPrinterPrompter::Current().Prompt(kTrayPrompt);
+        AppBase::Current().ShowMessage(kTrayPrompt, MB_OK);
         return true;
     }
     SenseFirst();

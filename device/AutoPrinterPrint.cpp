@@ -1,12 +1,13 @@
 #include "device/AutoPrinter.h"
 
+#include "framework/AppBase.h"
+#include "framework/ReadOnlyFile.h"
 #include "links/ILoaderComm.h"
-#include "links/ScopedHandle.h"
 #include "links/UsbPrinterPort.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -24,43 +25,41 @@ const wchar_t* PrintGridFileName(int pattern, bool colour) {
     return colour ? L"Marks_Vexil_CMY.prn" : L"Marks_Vexil_Mono.prn";
 }
 
-// Reads the whole file at path into buffer. False when it does not open, its length
-// exceeds 32 bits or fewer bytes than its length can be read.
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& buffer, bool* opened) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                      INVALID_HANDLE_VALUE);
-    *opened = file.IsValid();
-    if (!*opened) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0xFFFFFFFFLL) return false;
-    buffer.assign(static_cast<size_t>(size.QuadPart), 0);
-    size_t done = 0;
-    while (done < buffer.size()) {
-        DWORD wanted = static_cast<DWORD>(std::min<size_t>(buffer.size() - done, 1u << 20));
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), buffer.data() + done, wanted, &got, nullptr) || got == 0)
-            return false;
-        done += got;
-    }
-    return !buffer.empty();
-}
-
 }  // namespace
+
+bool AutoPrinter::ReadPrintFile(const std::wstring& path) {
+    ReadOnlyFile file;
+    if (!file.Open(path)) return false;
+    ReleasePrintGridFile();
+    uint64_t length = 0;
+    if (!file.GetLength(length) || length == 0 || length > UINT32_MAX) return false;
+    try {
+        m_printGridBuffer.resize(static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    // Only the whole file is ever sent: one that ends early or cannot be read is none.
+    uint32_t total = 0;
+    while (total < length) {
+        uint32_t got = 0;
+        if (!file.Read(m_printGridBuffer.data() + total, static_cast<uint32_t>(length) - total,
+                       got) ||
+            got == 0) {
+            ReleasePrintGridFile();
+            return false;
+        }
+        total += got;
+    }
+    return true;
+}
 
 uint32_t AutoPrinter::GetPrintGridFile(int pattern, const uint8_t** data) {
     *data = nullptr;
     if (pattern != kAlignmentGrid && pattern != kCalibrationMarks) return 0;
-    const std::wstring path =
-        GetPrintFileDirectory() + PrintGridFileName(pattern, m_colorPrinter);
-    std::vector<uint8_t> content;
-    bool opened = false;
-    if (!ReadWholeFile(path, content, &opened)) {
-        // A file that opened but could not be read whole is not handed out in part.
-        if (opened) m_printGridBuffer.clear();
+    if (!ReadPrintFile(AppBase::Current().GetExeDir() + PrintGridFileName(pattern, m_colorPrinter)))
         return 0;
-    }
-    m_printGridBuffer.swap(content);
     *data = m_printGridBuffer.data();
     return static_cast<uint32_t>(m_printGridBuffer.size());
 }

@@ -15,7 +15,6 @@
 #include "links/SystemUtil.h"
 
 #include <cstdio>
-#include <type_traits>
 
 namespace {
 
@@ -32,16 +31,6 @@ std::wstring Printf(const wchar_t* format, const std::wstring& text, int number)
     wchar_t buffer[160];
     std::swprintf(buffer, sizeof buffer / sizeof buffer[0], format, text.c_str(), number);
     return buffer;
-}
-
-// The device object of a stand-alone printer on channel (its constructor reads the reply
-// kept by AutoPrinter::Identify).
-template <class Device>
-std::unique_ptr<Transporter> MakeDevice(ILoaderComm* channel) {
-    if constexpr (std::is_constructible<Device, ILoaderComm*>::value)
-        return std::unique_ptr<Transporter>(new Device(channel));
-    else
-        return nullptr;
 }
 
 }  // namespace
@@ -178,8 +167,8 @@ bool MainDialog::IdentifyTransporter() {
         return true;
     }
     if (AutoPrinter::Identify(reply, replyLength, payloadLength)) {
-        m_transporter = MakeDevice<AutoPrinter>(m_channel.get());
-        return m_transporter != nullptr;
+        m_transporter.reset(new AutoPrinter(m_channel.get()));
+        return true;
     }
     return false;
 }

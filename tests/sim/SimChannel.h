@@ -71,6 +71,10 @@ public:
     void Close() override;
     bool Reopen() override;
 
+protected:
+    // Records a failure: the code too unless it is a plain serial Write or Read.
+    void Failed(int code, bool keepCode = false);
+
 private:
     struct Failure {
         Op op;
@@ -81,8 +85,6 @@ private:
     };
     // The injected failure that takes this call, or null.
     const Failure* TakeFailure(Op op, const std::string& bytes);
-    // Records a failure: the code too unless it is a plain serial Write or Read.
-    void Failed(int code, bool keepCode = false);
     int ReceiveTimeoutCode() const;
     void LogSetting(const char* note, long value);
     void LogFailedCall(SimLog::Kind kind, const std::string& bytes, int replyLength,

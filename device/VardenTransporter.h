@@ -11,7 +11,8 @@
 //                                       GetRestartDelaySeconds, SupportsPlattorParams,
 //                                       HasItsCounters
 //   VardenTransporterLoading.cpp        margins, offsets, operating mode, printer loading,
-//                                       IsPrinterLoaded, BeginPrintJob, RunGripperTest,
+//                                       IsPrinterLoaded, BeginPrintJob, RunGripperTest
+//                                       (its boxes through AppBase::ShowMessage),
 //                                       PulseSignal
 //   VardenTransporterSettings.cpp       serial numbers, display parameters,
 //                                       UpdateFlashParameters
@@ -26,6 +27,7 @@
 #include "device/Transporter.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -161,6 +163,31 @@ protected:
     bool PrintFileName(int pattern, std::string* name);
     bool ReadPrintFile(const std::wstring& path);
     bool PrintFailed();
+
+    // The digit of a parameter read that succeeded; nothing when the read failed.
+    std::optional<int> ReadParameterDigit(int number);
+    // Initialisation steps: the printer kind, the colour probe, the USB printer ports that
+    // take the drawer command.
+    void ProbePrinterKind();
+    void ProbeColour();
+    void CollectUsbPortCandidates();
+    // Printer loading: the load command with the rotation offset, or PrinterLoadState 1
+    // (tried once more on printer sense 15 when retry is set).
+    bool SendLoad(int rotationOffset, bool retry);
+    // Margins and the rotation offset: the sense first, then "\x1b!f<which>%03dC".
+    bool SendOffsetSetting(char which, int value);
+    // Stored texts: the 8 characters of a read ("\x1b!f:%03dC"); on a channel failure the
+    // error text is prefix and the channel's text. Refused reads report the sense.
+    enum class TextRead { Read, ChannelFailed, Refused };
+    TextRead ReadStoredText(int number, int timeoutSeconds, const char* prefix,
+                            std::string* text);
+    bool WriteStoredText(int number, const std::string& text);
+    // Serial numbers and display parameters: boot firmware, and firmware below the minimum
+    // unless anyFirmware, are refused with "<operation> failed - ..." as the error text.
+    bool PassesFirmwareGate(const char* operation, unsigned minimumFirmware, bool anyFirmware);
+    bool PassesPlattorGate(const char* operation);
+    // A parameter-store command: false only when the device refuses it.
+    bool SendStoreCommand(const char* command);
 
     ILoaderComm* m_channel;
     std::vector<uint8_t> m_printGridBuffer;

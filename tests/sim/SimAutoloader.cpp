@@ -100,6 +100,9 @@ void SimAutoloader::Absorb(const std::string& data) {
 std::string SimAutoloader::Respond(const std::string& frame, bool refuse) {
     std::string flashReply;
     if (m_flash.Respond(*this, frame, refuse, flashReply)) return flashReply;
+    std::string reply;
+    if (m_loaderPrinter.Respond(*this, frame, refuse, reply)) return reply;
+    if (m_counters.Respond(frame, refuse, reply)) return reply;
     if (frame == "\x1b!e0C") return InquiryRecord();
     if (frame == "\x1b!e1C") {
         NextSense();

@@ -23,12 +23,17 @@
 //   "\x1b!g5C", "\x1b!g0<n>C", "\x1b!h0C", "\x1b!h064000C" and the image bytes: a firmware
 //                         download, see SimFlashReceiver.h (Flash)
 //   raw bytes that are no command frame: print data, see SimPrintJob.h (PrintJob)
+//   "\x1b!d0C", "\x1b!d1C", "\x1b!a3H", "\x1b!f12603C", "\x1b!f311<n>C": the printer's
+//                         drawer, colour probe and loading, see SimLoaderPrinter.h (Printer)
+//   "\x1b!f;<key>C"       counter read, see SimCounters.h (Counters)
 // Any other command gets no reply (the host then times out): add its answer in Respond.
 // An acknowledgement is the command's first four bytes, the status ('1' accepted, '0'
 // refused) and 'C'. Refused commands change nothing.
 
 #include "SimDevice.h"
+#include "SimCounters.h"
 #include "SimFlashReceiver.h"
+#include "SimLoaderPrinter.h"
 #include "SimPrintJob.h"
 
 #include <map>
@@ -61,6 +66,8 @@ public:
 
     SimFlashReceiver& Flash() { return m_flash; }
     SimPrintJob& PrintJob() { return m_printJob; }
+    SimLoaderPrinter& Printer() { return m_loaderPrinter; }
+    SimCounters& Counters() { return m_counters; }
 
 protected:
     std::string Respond(const std::string& frame, bool refuse) override;
@@ -80,4 +87,6 @@ private:
     std::map<int, std::string> m_texts;
     SimFlashReceiver m_flash;
     SimPrintJob m_printJob;
+    SimLoaderPrinter m_loaderPrinter;
+    SimCounters m_counters;
 };

@@ -6,6 +6,7 @@
 #include "app/WaitDialog.h"
 #include "device/AutoPrinter.h"
 #include "device/VardenTransporter.h"
+#include "links/HidDeviceSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -293,4 +294,11 @@ TEST(ConnectScan, WaitWindowShowsItselfAndTheTextItIsGiven) {
     EXPECT_EQ(wait.GetItemText(IDC_WAIT_TEXT), L"Looking for a transporter on COM3 at 9600 baud");
     wait.Close();
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(ConnectScan, SystemChannelsAreNullWhereNothingIsAttached) {
+    ChannelFactory& system = ChannelFactory::System();
+    EXPECT_EQ(system.OpenSerial("\\\\.\\COM251", 9600), nullptr);
+    EXPECT_TRUE(system.ListHid(kHidProductIds[0]).empty());
+    EXPECT_EQ(system.ConnectHid(kHidProductIds[0], L"", 0), nullptr);
 }

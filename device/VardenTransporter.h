@@ -158,10 +158,9 @@ protected:
     // The inquiry after an update: a record with a payload of 32 to 96 bytes.
     bool ReadIdentityAfterFlash(int firstTimeoutSeconds,
                                 uint8_t (&record)[InquiryRecord::kBufferLength]);
-    // Printing: the print file's name for the pattern (false: none); reading it whole into
-    // m_printGridBuffer; the printer's fault as the error text (false).
+    // Printing: the print file's name for the pattern (false: none); the printer's fault as
+    // the error text (false).
     bool PrintFileName(int pattern, std::string* name);
-    bool ReadPrintFile(const std::wstring& path);
     bool PrintFailed();
 
     // The digit of a parameter read that succeeded; nothing when the read failed.

@@ -1,15 +1,14 @@
 #include "device/VardenTransporter.h"
 
 #include "device/EscCommand.h"
+#include "device/PrintFileReader.h"
 #include "device/Sleeper.h"
 #include "framework/AppBase.h"
-#include "framework/ReadOnlyFile.h"
 #include "links/ILoaderComm.h"
 #include "links/SystemUtil.h"
 #include "links/UsbPrinterPort.h"
 
 #include <algorithm>
-#include <new>
 
 // Printing on the autoloader's printer: the print file for a pattern (chosen by printer
 // family and colour mode, read from the program's directory), the print data over the
@@ -76,39 +75,14 @@ bool VardenTransporter::PrintFileName(int pattern, std::string* name) {
     return true;
 }
 
-bool VardenTransporter::ReadPrintFile(const std::wstring& path) {
-    ReadOnlyFile file;
-    uint64_t length = 0;
-    if (!file.Open(path) || !file.GetLength(length) || length == 0 || length > UINT32_MAX)
-        return false;
-    try {
-        m_printGridBuffer.resize(static_cast<size_t>(length));
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    // Only the whole file is ever sent: a file that ends early or cannot be read is none.
-    uint32_t total = 0;
-    while (total < length) {
-        uint32_t got = 0;
-        if (!file.Read(m_printGridBuffer.data() + total, static_cast<uint32_t>(length) - total,
-                       got) ||
-            got == 0) {
-            ReleasePrintGridFile();
-            return false;
-        }
-        total += got;
-    }
-    return true;
-}
-
 uint32_t VardenTransporter::GetPrintGridFile(int pattern, const uint8_t** data) {
     *data = nullptr;
     ReleasePrintGridFile();
     std::string name;
     if (!PrintFileName(pattern, &name)) return 0;
-    if (!ReadPrintFile(AppBase::Current().GetExeDir() + WidenString(name.c_str()))) return 0;
+    if (!PrintFileReader::ReadWhole(AppBase::Current().GetExeDir() + WidenString(name.c_str()),
+                                    &m_printGridBuffer))
+        return 0;
     *data = m_printGridBuffer.data();
     return static_cast<uint32_t>(m_printGridBuffer.size());
 }

@@ -7,6 +7,12 @@
 //     auto loader = rig.Connect();                // inquiry, Identify, constructor
 //     rig.device.Refuse("\x1b!f1260", 1, 0, 15);  // then drive loader and read rig.Log()
 
+// windows.h makes SetPrinter a macro (a printer-spooler call); it is included first here and
+// the macro dropped, so that the simulated device's SetPrinter keeps its name in every test
+// that includes this header, whatever it includes after it.
+#include <windows.h>
+#undef SetPrinter
+
 #include "SimAutoloader.h"
 #include "SimChannel.h"
 #include "SimSleeper.h"

@@ -1,0 +1,185 @@
+// Apply Settings and Update SN: what reaches the device, the blank-name question, the line
+// speed change for the serial numbers, the store-and-settle waits, the read-back and the
+// status texts, and the refusals that must leave the device alone.
+#include "OpsWindowRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace opsrig;
+
+namespace {
+
+void Type(OpsWindow& window, int id, const std::wstring& text) {
+    SetDlgItemTextW(window.GetHwnd(), id, text.c_str());
+}
+
+void Tick(OpsWindow& window, int id, bool on) {
+    CheckDlgButton(window.GetHwnd(), id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+}  // namespace
+
+TEST(ApplySettings, WritesNameFlagsAndBeepsStoresWaitsAndReadsBack) {
+    OpsRig rig;
+    ScriptedDevice& device = rig.UseScripted();
+    rig.window.m_displayFlagD = true;
+    rig.window.UpdateData(false);
+    Type(rig.window, IDC_OVERRIDE_NAME, L"DESK 4   ");
+    Type(rig.window, IDC_BEEPS_ON_FAULT, L"12");
+    Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+    rig.loader.Log().Clear();
+
+    rig.window.Click(IDC_APPLY_SETTINGS);
+
+    std::vector<std::string> expected = {"RequestSense", "SetPlattorParams DESK 4 0 1 1 12",
+                                         "UpdateFlashParameters 1", "RequestSense",
+                                         "GetPlattorParams"};
+    EXPECT_EQ(device.calls, expected);
+    // The trimmed name was sent; what the device holds comes back; the beeps stay typed.
+    EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"DESK 4          ");
+    EXPECT_EQ(rig.window.Text(IDC_BEEPS_ON_FAULT), L"12");
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+    EXPECT_EQ(device.statuses[2], L"Updating Flash Parameters...");
+    EXPECT_FALSE(rig.window.IsBusy());
+    // 3 s after the store, then half a second before the read-back; read time-outs 2 s then 60 s.
+    EXPECT_EQ(rig.loader.Log().Sleeps(), (std::vector<long>{3000, 500}));
+    std::vector<SimLog::Entry> timeouts = rig.loader.Log().Settings("SetReadTimeout");
+    ASSERT_EQ(timeouts.size(), 2u);
+    EXPECT_EQ(timeouts[0].value, 2000);
+    EXPECT_EQ(timeouts[1].value, 60000);
+}
+
+TEST(ApplySettings, BlankNameAsksAndYesClearsTheFlag) {
+    OpsRig rig;
+    ScriptedDevice& device = rig.UseScripted();
+    Type(rig.window, IDC_OVERRIDE_NAME, L"    ");
+    Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+
+    rig.boxes.answers = {IDNO};
+    rig.window.Click(IDC_APPLY_SETTINGS);
+    ASSERT_EQ(rig.boxes.texts.size(), 1u);
+    EXPECT_EQ(rig.boxes.texts[0],
+              L"The Override Name flag is cleared when the name is blank. Proceed anyway?");
+    EXPECT_TRUE(device.calls.empty());
+
+    rig.boxes.answers = {IDYES};
+    rig.window.Click(IDC_APPLY_SETTINGS);
+    ASSERT_GE(device.calls.size(), 2u);
+    EXPECT_EQ(device.calls[1], "SetPlattorParams  0 0 0 0");
+    // The flag read back is clear, and with it the name.
+    EXPECT_FALSE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
+    EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"");
+}
+
+TEST(ApplySettings, RefusalsAndFailures) {
+    {  // a beep field without a number: nothing is sent
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        Type(rig.window, IDC_BEEPS_ON_FAULT, L"many");
+        rig.boxes.answers = {IDOK};
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        EXPECT_TRUE(device.calls.empty());
+        EXPECT_EQ(rig.boxes.texts, std::vector<std::wstring>{L"Enter an integer."});
+    }
+    {  // the device refuses the write: its text, no store
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        device.writeOk = false;
+        device.SetError("Transporter: Sense = 41");
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        EXPECT_EQ(device.Count("UpdateFlashParameters"), 0);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Transporter: Sense = 41");
+        EXPECT_FALSE(rig.window.IsBusy());
+    }
+    {  // the store fails: its text, no waits, no read-back
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        device.storeOk = false;
+        device.SetError("Printer: Sense = 9");
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        EXPECT_EQ(device.Count("GetPlattorParams"), 0);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Printer: Sense = 9");
+    }
+    {  // a busy window does nothing
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        struct Busy : MainDialog {
+            static void Set(MainDialog& w, bool on) { static_cast<Busy&>(w).m_busy = on; }
+        };
+        Busy::Set(rig.window, true);
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        rig.window.Click(IDC_UPDATE_SN);
+        EXPECT_TRUE(device.calls.empty());
+        Busy::Set(rig.window, false);
+    }
+}
+
+TEST(ApplySettings, NoSenseAnswerStillReadsBackAndAFailedReadKeepsTheFields) {
+    OpsRig rig;
+    ScriptedDevice& device = rig.UseScripted();
+    device.senseOk = false;
+    device.readOk = false;
+    Type(rig.window, IDC_OVERRIDE_NAME, L"KEEPME");
+    Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+    rig.window.Click(IDC_APPLY_SETTINGS);
+    // One sense before the write, 21 polls after the store.
+    EXPECT_EQ(device.Count("RequestSense"), 22);
+    EXPECT_EQ(rig.loader.Log().Sleeps().size(), 2u + 20u);
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+    EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"KEEPME");
+    EXPECT_TRUE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
+}
+
+TEST(UpdateSn, LowersTheLineTo38400AndStaysThere) {
+    OpsRig rig;
+    ScriptedDevice& device = rig.UseScripted();
+    Type(rig.window, IDC_AUTOLOADER_SN, L"A123");
+    Type(rig.window, IDC_PRINTER_SN, L"B4567890");
+    rig.loader.Log().Clear();
+
+    rig.window.Click(IDC_UPDATE_SN);
+
+    EXPECT_EQ(rig.loader.Log().Count("\x1b!b38400C"), 1) << rig.loader.Log().Describe();
+    EXPECT_EQ(rig.loader.BaudRate(), 38400);
+    EXPECT_EQ(rig.window.m_channel->GetBaudRate(), 38400);
+    EXPECT_EQ(rig.window.m_baudRate, 38400);
+    EXPECT_EQ(device.Count("SetSerialNumbers A123 B4567890"), 1);
+    EXPECT_EQ(rig.window.Text(IDC_AUTOLOADER_SN), L"A123    ");
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+
+    // At 38400 no further change is asked for.
+    rig.loader.Log().Clear();
+    rig.window.Click(IDC_UPDATE_SN);
+    EXPECT_EQ(rig.loader.Log().Count("\x1b!b"), 0);
+}
+
+TEST(UpdateSn, RateRefusedOrFieldRefusedWritesNothing) {
+    {
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        rig.loader.ReplyWith("\x1b!b", "\x1b!b0C");
+        rig.window.Click(IDC_UPDATE_SN);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Failed to change to 38400 Baud");
+        EXPECT_EQ(device.Count("SetSerialNumbers"), 0);
+        EXPECT_EQ(rig.window.m_baudRate, 115200);
+        EXPECT_FALSE(rig.window.IsBusy());
+    }
+    {  // a refused beep field stops the serial numbers too
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        Type(rig.window, IDC_BEEPS_ON_FAULT, L"x");
+        rig.boxes.answers = {IDOK};
+        rig.window.Click(IDC_UPDATE_SN);
+        EXPECT_TRUE(device.calls.empty());
+    }
+    {  // the port cannot follow the device
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        static_cast<SimChannel&>(*rig.window.m_channel)
+            .Fail(SimChannel::Op::SetBaudRate, "", ChannelError::ReceiveTimeout);
+        rig.window.Click(IDC_UPDATE_SN);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Unable to change to 38400 Baud on COM3");
+        EXPECT_EQ(device.Count("SetSerialNumbers"), 0);
+        EXPECT_EQ(rig.window.m_baudRate, 38400);
+    }
+}

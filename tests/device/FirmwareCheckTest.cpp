@@ -149,18 +149,12 @@ TEST(FirmwareCheck, Boot7AndDesktopRules) {
          nullptr, nullptr, {{160, qm}, {193, "tolvane4"}}, kSize, false},
         {"QM7310 with a Tolvane printer: tolvane4", "VARDEN QM7310", "VERSION 3.214A", nullptr,
          nullptr, tolvanePrinter, {{160, qm}, {193, "tolvane4"}}, kSize, true},
-        {"QM7310 at 9600: tolvane4", "VARDEN QM7310", "VERSION 3.214A", nullptr, nullptr,
-         AtBaud(9600), {{160, qm}, {193, "tolvane4"}}, kSize, true},
-        {"7310: vexil4", "VARDEN 7310", "VERSION 3.214A", nullptr, nullptr, nullptr,
-         {{160, "VARDEN 7310     VERSION 3.300A"}, {193, "vexil4"}}, kSize, true},
         {"7330: vexil5", "VARDEN 7330", "VERSION 3.214A", nullptr, nullptr, nullptr,
          {{160, "VARDEN 7330     VERSION 3.300A"}, {193, "vexil5"}}, kSize, true},
         {"7330 near miss: vexil4", "VARDEN 7330", "VERSION 3.214A", nullptr, nullptr, nullptr,
          {{160, "VARDEN 7330     VERSION 3.300A"}, {193, "vexil4"}}, kSize, false},
         {"3900j: any variant", "VARDEN 3900j", "VERSION 3.214A", nullptr, nullptr, nullptr,
          {{160, "VARDEN 3900j    VERSION 3.300A"}}, kSize, true},
-        {"3900j file on a 7310", "VARDEN 7310", "VERSION 3.214A", nullptr, nullptr, nullptr,
-         {{160, "VARDEN 3900j    VERSION 3.300A"}}, kSize, false},
         {"DESKTOP 2 on a desktop", "CD-R TRANSPORTER", "VERSION 3.214A", nullptr, nullptr,
          Set(&Probe::m_isDesktop), {{160, "DESKTOP 2       VERSION 3.300A"}}, kSize, true},
         {"DESKTOP 2 near miss: a QM7310", "VARDEN QM7310", "VERSION 3.214A", nullptr, nullptr,
@@ -182,8 +176,6 @@ TEST(FirmwareCheck, QrxComparesVersionTexts) {
          answers, {{528, qrx}, {0, "02.100"}}, kSize, false, -1, 1},
         {"same version accepted", "VARDEN QRX", "VERSION02.200A", nullptr, nullptr, answers,
          {{528, qrx}, {0, "02.200"}}, kSize, true, -1, 0},
-        {"newer accepted", "VARDEN QRX", "VERSION02.200A", nullptr, nullptr, answers,
-         {{528, qrx}, {0, "12.000"}}, kSize, true, -1, 0},
         {"file version not dd.ddd: accepted", "VARDEN QRX", "VERSION02.200A", nullptr, nullptr,
          answers, {{528, qrx}, {0, "02,100"}}, kSize, true, -1, 0},
         {"device does not answer: accepted", "VARDEN QRX", "VERSION02.200A", nullptr, nullptr,
@@ -222,8 +214,6 @@ TEST(FirmwareCheck, Family7340MinimumVersionBytes) {
          nullptr, nullptr, nullptr, {{256, f7340}, {15423, "\x50"}}, kSize, true},
         {"7340: another major digit refused unasked", "VARDEN 7340", "VERSION 3.214A", nullptr,
          nullptr, nullptr, {{256, "VARDEN 7340     VERSION 4.300A"}}, kSize, false},
-        {"6340 takes the 7340 file", "VARDEN 6340", "VERSION 3.214A", nullptr, nullptr,
-         nullptr, {{256, "VARDEN 7340     VERSION 3.300A"}}, kSize, true},
         {"7341 refuses when the device does not answer", "VARDEN 7341", "VERSION 3.214A",
          nullptr, nullptr, nullptr, {{256, "VARDEN 7341     VERSION 3.300A"}}, kSize, false},
         {"7341: minimum 80 equal to the device's accepted", "VARDEN 7341", "VERSION 4.214A",
@@ -257,10 +247,6 @@ TEST(FirmwareCheck, TessaranTable) {
          nullptr, nullptr, nullptr, {{160, "Tessaran III E06VERSION 4.200A"}}, kSize, true},
         {"II E05", "Tessaran II E05", "VERSION 3.100A", nullptr, nullptr, nullptr,
          {{160, "Tessaran II E05 VERSION 3.200A"}}, kSize, true},
-        {"II E05 file on a II P05", "Tessaran II P05", "VERSION 3.100A", nullptr, nullptr,
-         nullptr, {{160, "Tessaran II E05 VERSION 3.200A"}}, kSize, false},
-        {"unknown Tessaran file", "Tessaran II E05", "VERSION 3.100A", nullptr, nullptr,
-         nullptr, {{160, "Tessaran XX E05 VERSION 3.200A"}}, kSize, false},
     });
 }
 
@@ -328,7 +314,6 @@ TEST(FirmwareCheck, PrinterKindVariants) {
         {"Pavenor", t, v, nullptr, nullptr, pavenor, variant("Pavenor"), kSize, true},
         {"Pavenor near miss", t, v, nullptr, nullptr, pavenor, variant("Quinter"), kSize, false},
         {"Quinter", t, v, nullptr, nullptr, quinter, variant("Quinter"), kSize, true},
-        {"Quinter near miss", t, v, nullptr, nullptr, quinter, variant("Pavenor"), kSize, false},
         {"Ferlo at 115200", t, v, nullptr, nullptr, ferlo, variant("Ferlo "), kSize, true},
         {"Ferlo at 115200 near miss", t, v, nullptr, nullptr, ferlo, variant("Ferlo2"), kSize,
          false},
@@ -338,8 +323,6 @@ TEST(FirmwareCheck, PrinterKindVariants) {
          variant("Ferlo "), kSize, false},
         {"serial Tolvane, 203 reads 2", t, v, nullptr, nullptr, Both(tolvane, Parameter(203, 2)),
          variant("tolvane1"), kSize, true},
-        {"serial Tolvane, 203 reads 2, near miss", t, v, nullptr, nullptr,
-         Both(tolvane, Parameter(203, 2)), variant("tolvane2"), kSize, false},
         {"serial Tolvane, 203 reads 0", t, v, nullptr, nullptr, Both(tolvane, Parameter(203, 0)),
          variant("tolvane2"), kSize, true},
         {"serial Tolvane, 203 unread", t, v, nullptr, nullptr,
@@ -382,8 +365,6 @@ TEST(FirmwareCheck, DravikRules) {
          variant("Tolvane0"), 70000, false},
         {"HID: Tolvane0, revision B, small", t, revB, nullptr, nullptr, onHid,
          variant("Tolvane0"), 65536, true},
-        {"HID: Tolvane0, revision F, large", t, revF, nullptr, nullptr, onHid,
-         variant("Tolvane0"), 70000, true},
     },
              true);
 }
@@ -415,7 +396,6 @@ TEST(FirmwareCheck, EmptyOrShortFilesAreRefusedWithoutACommand) {
         {"7340", "VARDEN 7340", "VERSION 3.214A", nullptr, nullptr, nullptr, {}, 0, false},
         {"QRX", "VARDEN QRX", "VERSION02.200A", nullptr, nullptr, nullptr, {}, 0, false},
         {"BOOT7", "BOOT7", "VERSION 1.000A", nullptr, nullptr, nullptr, {}, 0, false},
-        {"Tessaran", "Tessaran II E05", "VERSION 3.100A", nullptr, nullptr, nullptr, {}, 0, false},
         {"old firmware", "CD-R TRANSPORTER", "VERSION 2.500A", nullptr, nullptr, old, {}, 0, false},
         {"boot firmware", "CD-R TRANSPORTER", "VERSION 3.020A", nullptr, nullptr,
          Set(&Probe::m_bootFirmware), {}, 0, false},
@@ -423,7 +403,7 @@ TEST(FirmwareCheck, EmptyOrShortFilesAreRefusedWithoutACommand) {
          "VERSION 6.213", nullptr, {}, 0, false},
     };
     for (const CheckCase& c : devices) {
-        for (uint32_t size : {0u, 7u, 200u, 64000u}) {
+        for (uint32_t size : {0u, 200u, 64000u}) {
             SCOPED_TRACE(std::string(c.name) + " " + std::to_string(size));
             CheckRun run(c);
             bool below = false;

@@ -234,8 +234,6 @@ TEST(FirmwareDownload, BootSwitchFailures) {
         {"switch refused", [](Rig& r) { r.device.Refuse("\x1b!g5C"); }, switchFailed},
         {"switch answered otherwise", [](Rig& r) { r.device.ReplyWith("\x1b!g5C", "\x1b!g52C"); },
          switchFailed},
-        {"switch lost", [](Rig& r) { r.channel.Fail(SimChannel::Op::Transact, "\x1b!g5C", 104); },
-         switchFailed},
         {"reopen fails", [](Rig& r) { r.channel.Fail(SimChannel::Op::Reopen, "", 200); },
          reopenFailed},
         {"no sense answer",

@@ -117,9 +117,6 @@ protected:
     void ProbeColour();
     // Takes each pool port in turn, keeps the ones that open and take the first probe.
     void SearchUsbPorts();
-    // Reads the whole file into m_printGridBuffer; false (and no buffer) when it opened but
-    // could not be read whole, false with the buffer as it was when it did not open.
-    bool ReadPrintFile(const std::wstring& path);
 
     ILoaderComm* m_channel;
     int m_replyTimeoutSeconds = 20;

@@ -1,13 +1,11 @@
 #include "device/AutoPrinter.h"
 
+#include "device/PrintFileReader.h"
 #include "framework/AppBase.h"
-#include "framework/ReadOnlyFile.h"
 #include "links/ILoaderComm.h"
 #include "links/UsbPrinterPort.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 
 namespace {
 
@@ -27,38 +25,13 @@ const wchar_t* PrintGridFileName(int pattern, bool colour) {
 
 }  // namespace
 
-bool AutoPrinter::ReadPrintFile(const std::wstring& path) {
-    ReadOnlyFile file;
-    if (!file.Open(path)) return false;
-    ReleasePrintGridFile();
-    uint64_t length = 0;
-    if (!file.GetLength(length) || length == 0 || length > UINT32_MAX) return false;
-    try {
-        m_printGridBuffer.resize(static_cast<size_t>(length));
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    // Only the whole file is ever sent: one that ends early or cannot be read is none.
-    uint32_t total = 0;
-    while (total < length) {
-        uint32_t got = 0;
-        if (!file.Read(m_printGridBuffer.data() + total, static_cast<uint32_t>(length) - total,
-                       got) ||
-            got == 0) {
-            ReleasePrintGridFile();
-            return false;
-        }
-        total += got;
-    }
-    return true;
-}
-
 uint32_t AutoPrinter::GetPrintGridFile(int pattern, const uint8_t** data) {
     *data = nullptr;
     if (pattern != kAlignmentGrid && pattern != kCalibrationMarks) return 0;
-    if (!ReadPrintFile(AppBase::Current().GetExeDir() + PrintGridFileName(pattern, m_colorPrinter)))
+    // Only a file read whole is handed out; any failure leaves no buffer.
+    if (!PrintFileReader::ReadWhole(
+            AppBase::Current().GetExeDir() + PrintGridFileName(pattern, m_colorPrinter),
+            &m_printGridBuffer))
         return 0;
     *data = m_printGridBuffer.data();
     return static_cast<uint32_t>(m_printGridBuffer.size());

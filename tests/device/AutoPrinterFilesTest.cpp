@@ -160,7 +160,7 @@ TEST(PrinterPrintData, ChannelTakesPiecesOf64) {
     auto printer = rig.Connect<AutoPrinterProbe>();
     std::string data(65, 'p');
     ASSERT_TRUE(printer->WritePrintData(reinterpret_cast<const uint8_t*>(data.data()), 65));
-    EXPECT_EQ(Trace(rig.Log()),
+    EXPECT_EQ(PrinterTrace(rig.Log()),
               (std::vector<std::string>{"SetWriteTimeoutConstant=180000",
                                         "SetWriteTimeoutPerByte=100", "write " + data.substr(0, 64),
                                         "write p"}));

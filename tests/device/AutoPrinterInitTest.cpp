@@ -46,19 +46,6 @@ TEST(AutoPrinterSetUp, ConstructorReadsTheKeptInquiry) {
     }
 }
 
-TEST(AutoPrinterSetUp, FixedAnswers) {
-    SimAutoPrinterRig rig;
-    auto printer = rig.Connect<AutoPrinterProbe>();
-    ASSERT_TRUE(printer);
-    EXPECT_STREQ(printer->GetLoaderSenseText(), "");
-    EXPECT_EQ(printer->GetRestartDelaySeconds(), 5);
-    EXPECT_EQ(printer->GetPrinterKind(), 0);
-    EXPECT_TRUE(printer->BeginPrintJob());
-    EXPECT_FALSE(printer->HasItsCounters());
-    printer->PulseSignal(2);
-    EXPECT_EQ(Trace(rig.Log()), Lines({"sleep 2000"})) << "waits, sends nothing";
-}
-
 TEST(AutoPrinterSetUp, ColourProbeRunsBelow6000WithoutOtpFirmware) {
     struct {
         const char* version;
@@ -83,7 +70,7 @@ TEST(AutoPrinterSetUp, ColourProbeRunsBelow6000WithoutOtpFirmware) {
                              "<ESC>!r3C r9 t10", "<ESC>!d1C r0 t60", "sleep 1000",
                              "<ESC>!r3C r9 t10"});
         expected.push_back("<ESC>!f0280C r12 t10");
-        EXPECT_EQ(Trace(rig.Log()), expected) << c.version;
+        EXPECT_EQ(PrinterTrace(rig.Log()), expected) << c.version;
         EXPECT_EQ(printer->m_colorPrinter, c.probed) << c.version;
         EXPECT_TRUE(printer->SupportsRotationOffset());
         EXPECT_TRUE(printer->SupportsSettings());
@@ -147,7 +134,7 @@ TEST(AutoPrinterSetUp, RefusedParameterReadStillGivesItsDigit) {
     EXPECT_FALSE(printer->ReadParameter(280, &digit));
     EXPECT_EQ(digit, 2);
     EXPECT_EQ(printer->m_lastError, "AutoPrinter: Printhead Integrity");
-    EXPECT_EQ(Trace(rig.Log()), Lines({"<ESC>!f0280C r12 t10", "<ESC>!r3C r9 t20"}));
+    EXPECT_EQ(PrinterTrace(rig.Log()), Lines({"<ESC>!f0280C r12 t10", "<ESC>!r3C r9 t20"}));
 }
 
 // --- USB printer-port mode ---
@@ -212,29 +199,6 @@ TEST_F(UsbPortSearch, PortsLentElsewhereAreNotTaken) {
     auto second = Start();
     EXPECT_EQ(second->m_boundUsbPort, nullptr) << "the first device object keeps its port";
     EXPECT_TRUE(second->m_usbPortCandidates.empty());
-}
-
-TEST_F(UsbPortSearch, SelectUsbPortFailsAtAFailedWrite) {
-    int own = rig.usb.AddPort(&rig.printer);
-    auto printer = rig.Connect<AutoPrinterProbe>();
-    // Initialize has not run: the test lists the pool and takes the printer's port itself.
-    UsbPrinterPool& pool = UsbPrinterPool::Instance();
-    pool.Initialize();
-    UsbPrinterPort* port = nullptr;
-    for (int i = 0; i < pool.GetPortCount() && !port; ++i) {
-        UsbPrinterPort* candidate = pool.AcquirePort(i);
-        if (candidate && candidate->GetDevicePath() == rig.usb.Path(own))
-            port = candidate;
-        else if (candidate)
-            pool.ReleasePort(candidate);
-    }
-    ASSERT_NE(port, nullptr);
-    ASSERT_TRUE(port->Open());
-    rig.usb.FailWrites(own, 1);  // the first probe goes, the second fails
-    EXPECT_FALSE(printer->SelectUsbPort(port));
-    EXPECT_EQ(printer->m_boundUsbPort, nullptr);
-    EXPECT_EQ(rig.Log().Sleeps(), (std::vector<long>{5000}));
-    pool.ReleasePort(port);
 }
 
 class UsbPortSearchOnHid : public UsbPortSearch {

@@ -35,7 +35,7 @@ public:
 // One line per log entry: "SetCtsTimeout=3", "sleep 500", "<ESC>!r3C r9 t20" (an exchange:
 // reply length and time-out; " FAIL<code>" when the channel failed), "write <bytes>",
 // "WaitForCts=1".
-inline std::vector<std::string> Trace(const SimLog& log) {
+inline std::vector<std::string> PrinterTrace(const SimLog& log) {
     std::vector<std::string> lines;
     for (const SimLog::Entry& e : log.Entries()) {
         std::string line;

@@ -25,11 +25,16 @@ constexpr unsigned kLoaderCountersAgainFrom = 4092;
 constexpr unsigned kTessaranIIIPickFrom = 3614;
 constexpr unsigned kDesktopPickFrom = 6215;
 
-// The count in a reply's value field. A number beyond the range of int, where the field
-// reading stops, is no count: a device answers "4294967295" for a counter it does not have.
+// The count in a reply's value field: its digits up to the first other byte, none giving 0.
+// A number beyond the range of int is no count: a device answers "4294967295" for a counter
+// it does not have.
 int CounterValue(const uint8_t* field, int length) {
-    const int value = EscCommand::ParseDecimal(field, length);
-    return value == INT_MAX || value < 0 ? kNotAvailable : value;
+    long long value = 0;
+    for (int i = 0; i < length && field[i] >= '0' && field[i] <= '9'; ++i) {
+        value = value * 10 + (field[i] - '0');
+        if (value > INT_MAX) return kNotAvailable;
+    }
+    return static_cast<int>(value);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST_F(Autoloader, WindowFillsFromTheDeviceAndCloseRemembersPortAndRate) {
     // Nothing remembered: the scan runs from HID up to the device's port and finds the
     // device at its rate after the two others.
     AppProfile::Clear();
+    ASSERT_EQ(-99, AppProfile::Read(L"Last Good", L"Baud Rate", -99));
     UiWindow main = StartAndConnect();
     ASSERT_TRUE(main.Exists());
 
@@ -51,6 +52,10 @@ TEST_F(Autoloader, WindowFillsFromTheDeviceAndCloseRemembersPortAndRate) {
     EXPECT_EQ(L"Corlane Lab 7340", main.Text(T::kOverrideName));
     EXPECT_TRUE(main.Checked(T::kOverrideFlag));
     EXPECT_EQ(L"3", main.Text(T::kBeeps));
+    EXPECT_EQ(L"12345", main.Text(T::kPrintCount));
+    EXPECT_EQ(L"678", main.Text(T::kRibbonCount));
+    EXPECT_EQ(L"4321", main.Text(T::kImageCount));
+    EXPECT_EQ(L"98765", main.Text(T::kDiscsPicked));
     EXPECT_EQ(L"ITS Count", main.Text(T::kImageCountCaption));
     EXPECT_EQ(L"&Calibrate Rotator", main.Text(T::kCalibrate));
 

@@ -44,8 +44,12 @@ TEST(Firmware, CraftedImageReachesTheDeviceAndTheProgramReconnects) {
     EXPECT_EQ(1, SimDeviceFiles::Received("<ESC>!g5C"));
     EXPECT_EQ(1, SimDeviceFiles::Received("<ESC>!g06000C"));
 
-    // Found again on the same port, at the rate of the download, and filled anew.
-    EXPECT_EQ(L"VARDEN 7340", main.Text(T::kInquiry).substr(0, 11));
+    EXPECT_EQ("1", SimDeviceFiles::State("flash.completed"));
+    EXPECT_EQ("6000", SimDeviceFiles::State("flash.bytes"));
+
+    // Found again on the same port, at the rate of the download, and filled anew: the
+    // device now runs the image's version.
+    EXPECT_EQ(L"VARDEN 7340     VERSION 3.215A  ", main.Text(T::kInquiry));
     EXPECT_EQ(L"AL734001", main.Text(T::kLoaderSn));
     EXPECT_FALSE(main.Checked(T::kNoCompatCheck));
     EXPECT_EQ("38400", SimDeviceFiles::State("baud"));

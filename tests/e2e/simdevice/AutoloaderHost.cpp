@@ -13,6 +13,11 @@ AutoloaderHost::AutoloaderHost(bool withPrinter) {
     m_model.SetStoredText(99, "01131000");
     m_model.SetStoredText(100, "Corlane ");
     m_model.SetStoredText(101, "Lab 7340");
+    // Print count, ribbon count, ITS count, discs picked (the long-form counters).
+    m_model.Counters().Set('5', 12345);
+    m_model.Counters().Set('7', 678);
+    m_model.Counters().Set('8', 4321);
+    m_model.Counters().Set('9', 98765);
 }
 
 std::string AutoloaderHost::State() const {
@@ -21,5 +26,8 @@ std::string AutoloaderHost::State() const {
     for (int number : kStoredTexts)
         state += SimDevice::Format("text.%03d=", number) +
                  SimLog::Printable(m_model.StoredText(number)) + "\n";
+    SimFlashReceiver& flash = m_model.Flash();
+    state += "flash.completed=" + std::to_string(flash.Completed()) + "\n";
+    state += "flash.bytes=" + std::to_string(flash.Image().size()) + "\n";
     return state;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The simulated autoloader with its printer, as the line runner serves it: a VARDEN 7340
 // loader with a CD-R AutoPrinter printer, its serial numbers, display settings (override
-// name shown, three beeps on a fault) and, in State, the stored texts a test checks.
+// name shown, three beeps on a fault), its counters, and in State the inquiry, the stored
+// texts and the firmware downloads taken whole, for the tests to check.
 
 #include "HostDevice.h"
 #include "SimAutoloader.h"
@@ -19,5 +20,6 @@ public:
     static const int kStoredTexts[5];
 
 private:
-    Exposed<SimAutoloader> m_model;
+    // Mutable: the model's accessors to its parts are not const.
+    mutable Exposed<SimAutoloader> m_model;
 };

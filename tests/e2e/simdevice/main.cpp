@@ -1,19 +1,21 @@
 // tavrix-simdevice: a simulated device on a pseudo-terminal, for the program under Wine.
 //
-//   tavrix-simdevice [--model autoloader|loader] [--baud N] [--no-pace]
+//   tavrix-simdevice [--model autoloader|loader|printer] [--baud N] [--no-pace]
 //                    [--log FILE] [--state FILE] [--image FILE]
 //                    [--pty-file FILE] [--lifetime SECONDS]
 //
 // Opens a pty, writes its slave's path to --pty-file (default: $TAVRIX_PTY_FILE, the
 // protocol of tests/tools/pty-run) once it serves, and answers on the line until killed
 // (SIGTERM, SIGINT) or --lifetime seconds (default 3600) have passed.
-//   --model  autoloader: a VARDEN 7340 with its printer (default); loader: without printer
+//   --model  autoloader: a VARDEN 7340 with its printer (default); loader: without printer;
+//            printer: a stand-alone CD-R AutoPrinter
 //   --baud   the rate the device listens at first (default 115200)
 //   --no-pace  bytes move at once instead of at the line's rate
 //   --log, --state, --image  see LineRunner.h
 
 #include "AutoloaderHost.h"
 #include "LineRunner.h"
+#include "PrinterHost.h"
 #include "PtyLine.h"
 
 #include <atomic>
@@ -33,7 +35,7 @@ void OnSignal(int) { g_stop = true; }
 int Usage(const char* problem) {
     std::fprintf(stderr, "tavrix-simdevice: %s\n", problem);
     std::fprintf(stderr,
-                 "usage: tavrix-simdevice [--model autoloader|loader] [--baud N] [--no-pace]\n"
+                 "usage: tavrix-simdevice [--model autoloader|loader|printer] [--baud N] [--no-pace]\n"
                  "       [--log FILE] [--state FILE] [--image FILE] [--pty-file FILE]\n"
                  "       [--lifetime SECONDS]\n");
     return 2;
@@ -77,6 +79,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<HostDevice> device;
     if (model == "autoloader") device.reset(new AutoloaderHost(true));
     else if (model == "loader") device.reset(new AutoloaderHost(false));
+    else if (model == "printer") device.reset(new PrinterHost());
     else return Usage(("unknown model " + model).c_str());
     device->Device().SetBaudRate(baud);
 

@@ -183,3 +183,25 @@ TEST(UpdateSn, RateRefusedOrFieldRefusedWritesNothing) {
         EXPECT_EQ(rig.window.m_baudRate, 38400);
     }
 }
+
+TEST(SettingsOnTheSimulatedLoader, SerialNumbersAndNameRoundTrip) {
+    OpsRig rig;
+    ASSERT_TRUE(rig.Connect());
+    Type(rig.window, IDC_AUTOLOADER_SN, L"A77");
+    Type(rig.window, IDC_PRINTER_SN, L"P1234567");
+    rig.window.Click(IDC_UPDATE_SN);
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded")
+        << rig.loader.Log().Describe();
+    EXPECT_EQ(rig.window.Text(IDC_AUTOLOADER_SN), L"A77     ");
+    EXPECT_EQ(rig.loader.BaudRate(), 38400);
+
+    if (rig.window.m_transporter->SupportsPlattorParams()) {
+        Type(rig.window, IDC_OVERRIDE_NAME, L"FRONT DESK");
+        Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+        Type(rig.window, IDC_BEEPS_ON_FAULT, L"3");
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+        EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"FRONT DESK      ");
+        EXPECT_TRUE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
+    }
+}

@@ -30,8 +30,11 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal() {
     m_modal = true;
+    // Without a parent the active window owns the dialog, so that it is disabled meanwhile
+    // (nothing of it, the close box included, can be used under the dialog).
+    HWND owner = m_parent ? m_parent : GetActiveWindow();
     INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
-                                     m_parent, DialogProc, reinterpret_cast<LPARAM>(this));
+                                     owner, DialogProc, reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
 }

@@ -31,8 +31,8 @@ public:
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Runs the dialog modally; returns the EndDialog result, or -1 when the window could
-    // not be made.
+    // Runs the dialog modally, owned by the parent or else by the active window; returns
+    // the EndDialog result, or -1 when the window could not be made.
     INT_PTR DoModal();
     // Makes the modeless window (shown when its template says visible). False on failure.
     bool Create(HWND parent = nullptr);

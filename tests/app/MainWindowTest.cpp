@@ -210,9 +210,17 @@ TEST_F(MainWindowTest, CloseDuringAnOperationWaitsForItsEnd) {
 TEST_F(MainWindowTest, AboutButtonAndSystemMenuShowTheSameBoxEvenWhileBusy) {
     PlainWindow window(log);
     HWND hwnd = Open(window);
-    ModalDriver driver(kAboutTitle, [](HWND box) { ModalDriver::Click(box, IDOK); });
+    SetActiveWindow(hwnd);
+    // The box is owned by the window, which takes no click or close meanwhile.
+    bool ownedAndBlocking = false;
+    ModalDriver driver(kAboutTitle, [&](HWND box) {
+        ownedAndBlocking = GetWindow(box, GW_OWNER) == hwnd && !IsWindowEnabled(hwnd);
+        ModalDriver::Click(box, IDOK);
+    });
     ModalDriver::Click(hwnd, IDC_ABOUT);
     EXPECT_EQ(1, driver.Runs());
+    EXPECT_TRUE(ownedAndBlocking);
+    EXPECT_TRUE(IsWindowEnabled(hwnd));
     driver.Rearm();
     SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     EXPECT_EQ(2, driver.Runs());

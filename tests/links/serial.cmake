@@ -12,4 +12,5 @@ add_test(NAME serial_pty_tests
          COMMAND ${CMAKE_SOURCE_DIR}/tests/tools/pty-run ${TAVRIX_CTS_SHIM}
                  ${TAVRIX_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/pty/serial_peer.py --lifetime 200
                  -- $<TARGET_FILE:serial_pty_tests> --gtest_brief=1)
-set_tests_properties(serial_pty_tests PROPERTIES TIMEOUT 300)
+# It maps a COM port in the shared prefix: never beside an end-to-end scan of every port.
+set_tests_properties(serial_pty_tests PROPERTIES TIMEOUT 300 RESOURCE_LOCK tavrix_e2e_prefix)

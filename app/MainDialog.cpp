@@ -57,7 +57,11 @@ void MainDialog::DoDataExchange(DataExchange& dx) {
     DDX_Text(dx, IDC_AUTOLOADER_SN, m_autoloaderSn);
     DDX_Text(dx, IDC_PRINTER_SN, m_printerSn);
     DDX_Control(dx, IDC_BEEPS_SPIN, m_beepsSpin);
-    DDX_CBIndex(dx, IDC_PORT, m_portIndex);
+    // A port beyond the list's items (COM9 and up, found by a scan) shows no selection:
+    // a read of the window keeps it instead of taking the empty selection as the port.
+    int portSelection = m_portIndex;
+    DDX_CBIndex(dx, IDC_PORT, portSelection);
+    if (portSelection >= 0) m_portIndex = portSelection;
     DDX_Text(dx, IDC_DISCS_PICKED, m_discsPicked);
     DDX_Text(dx, IDC_PRINT_COUNT, m_printCount);
     DDX_Text(dx, IDC_RIBBON_COUNT, m_ribbonCount);

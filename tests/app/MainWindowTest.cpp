@@ -28,6 +28,7 @@ public:
     int startPort = 3;
     bool HasDevice() const { return m_transporter && m_channel; }
     int BaudRate() const { return m_baudRate; }
+    int PortIndex() const { return m_portIndex; }
     // Runs during while a device operation holds the busy flag.
     void RunBusy(const std::function<void()>& during) {
         BusyScope busy(*this);
@@ -114,13 +115,27 @@ TEST_F(MainWindowTest, OpensFromItsTemplateWithThePortListAndTheMembersShown) {
     GetMenuStringW(menu, IDM_ABOUTBOX, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(L"&About Corlane...", text);
 
-    // A port without an item shows no selection.
-    PlainWindow distant(log);
-    distant.startPort = 12;
-    HWND distantHwnd = Open(distant);
-    EXPECT_EQ(CB_ERR, SendDlgItemMessageW(distantHwnd, IDC_PORT, CB_GETCURSEL, 0, 0));
-    distant.DestroyWindow();
     window.DestroyWindow();
+}
+
+TEST_F(MainWindowTest, PortBeyondTheListSurvivesAWindowReadAndIsSavedAtClose) {
+    PlainWindow window(log);
+    window.startPort = 12;
+    HWND hwnd = Open(window);
+    EXPECT_EQ(CB_ERR, SendDlgItemMessageW(hwnd, IDC_PORT, CB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(window.UpdateData(true));
+    EXPECT_EQ(12, window.PortIndex());
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(12, Profile(MainDialog::kFirstPortEntry));
+
+    // A port the user picks from the list still replaces it.
+    PlainWindow picked(log);
+    picked.startPort = 12;
+    HWND pickedHwnd = Open(picked);
+    SendDlgItemMessageW(pickedHwnd, IDC_PORT, CB_SETCURSEL, 2, 0);
+    EXPECT_TRUE(picked.UpdateData(true));
+    EXPECT_EQ(2, picked.PortIndex());
+    picked.DestroyWindow();
 }
 
 TEST_F(MainWindowTest, FieldChecksStopTheReadAtTheFailingField) {

@@ -108,6 +108,8 @@ TEST_F(Autoloader, ApplySettingsStoresTheNameInTheDevice) {
     EXPECT_EQ(L"5", main.Text(T::kBeeps));
     EXPECT_TRUE(main.Checked(T::kOverrideFlag));
     EXPECT_TRUE(app.CloseAndWait(10000)) << app.Describe();
+    // The button read the window, whose port list has no item for this port: the port stays.
+    EXPECT_EQ(port, AppProfile::Read(L"Last Good", L"First Port", -99));
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ TEST(SystemUtil, MessageTextsComeOnOneLine) {
     const std::wstring denied = GetSystemErrorText(ERROR_ACCESS_DENIED);
     EXPECT_FALSE(denied.empty());
     EXPECT_EQ(std::wstring::npos, denied.find_first_of(L"\r\n"));
-    // A system text with an insert is read without arguments.
-    EXPECT_FALSE(GetSystemErrorText(ERROR_WRONG_DISK).empty());
+    // A system text with an insert is read without arguments, the insert left as written.
+    EXPECT_NE(std::wstring::npos, GetSystemErrorText(ERROR_BAD_EXE_FORMAT).find(L"%1"));
     SetLastError(ERROR_ACCESS_DENIED);
     EXPECT_EQ(denied, GetLastSystemErrorText());
 }

@@ -86,18 +86,27 @@ TEST(HidLib, FailedLoadIsTriedAgain) {
 }
 
 TEST(HidLib, BareNameIsLookedForInTheProgramsDirectoryFirst) {
+    // With the system's library of that name loaded already, the system's search for the
+    // bare name would hand back that one; only the program's own folder gives the fake.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    HMODULE systemHid = LoadLibraryW((std::wstring(system) + L"\\hid.dll").c_str());
+    ASSERT_NE(nullptr, systemHid);
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     ASSERT_TRUE(SetCurrentDirectoryW(temp));
-    HidLib lib(L"hid.dll");
-    const bool loaded = lib.Load();
-    SetCurrentDirectoryW(previous);
-    ASSERT_TRUE(loaded);
-    HIDD_ATTRIBUTES attributes = {};
-    EXPECT_TRUE(lib.GetAttributes(Device(1), &attributes));  // only the fake knows handle 1
-    EXPECT_EQ(0x0CC3, attributes.VendorID);
+    {
+        HidLib lib(L"hid.dll");
+        const bool loaded = lib.Load();
+        SetCurrentDirectoryW(previous);
+        ASSERT_TRUE(loaded);
+        HIDD_ATTRIBUTES attributes = {};
+        EXPECT_TRUE(lib.GetAttributes(Device(1), &attributes));  // only the fake knows handle 1
+        EXPECT_EQ(0x0CC3, attributes.VendorID);
+    }
+    FreeLibrary(systemHid);
 }
 
 }  // namespace

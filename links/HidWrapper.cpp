@@ -13,6 +13,9 @@ constexpr byte kOutputReportId = 2;
 constexpr byte kInputReportId = 1;
 // Report id, count and at least one data byte.
 constexpr int kMinInputReportSize = 3;
+// A transfer asked with a negative length or without its buffer.
+constexpr const char* kBadWrite = "HID write refused: bad length or data";
+constexpr const char* kBadRead = "HID read refused: bad length or buffer";
 }  // namespace
 
 HidWrapper::HidWrapper(uint16_t productId, const std::wstring& serialNumber, int index)
@@ -35,6 +38,8 @@ bool HidWrapper::Fail(int code, const std::string& text) {
 }
 
 bool HidWrapper::Connect() {
+    // A device still open is closed first, so that its handle does not go with it.
+    Close();
     m_device = OpenHidDevice(kHidVendorId, m_productId, m_serialNumber);
     if (m_device && m_device->GetInputReportSize() < kMinInputReportSize) {
         m_device->Close();
@@ -65,6 +70,8 @@ bool HidWrapper::HaveDevice() {
 
 bool HidWrapper::Transact(const byte* command, int commandLength, byte* reply, int replyLength,
                           int timeoutSeconds) {
+    if (commandLength < 0) return Fail(ChannelError::HidWriteFailed, kBadWrite);
+    if (replyLength < 0) return Fail(ChannelError::HidReadError, kBadRead);
     if (!HaveDevice()) return false;
     if (replyLength != 0) Flush();
     const int seconds = std::min(std::max(timeoutSeconds, 0), INT_MAX / 1000);
@@ -84,7 +91,7 @@ void HidWrapper::Flush() {
 
 bool HidWrapper::Write(const byte* data, int length) {
     if (length == 0) return true;
-    if (length < 0 || data == nullptr) return false;
+    if (length < 0 || data == nullptr) return Fail(ChannelError::HidWriteFailed, kBadWrite);
     if (!HaveDevice()) return false;
     byte report[kOutputReportSize] = {};
     for (int sent = 0; sent < length;) {
@@ -117,7 +124,8 @@ bool HidWrapper::ReadReport() {
 }
 
 bool HidWrapper::Read(byte* buffer, int length) {
-    if (length <= 0 || buffer == nullptr) return false;
+    if (length == 0) return false;
+    if (length < 0 || buffer == nullptr) return Fail(ChannelError::HidReadError, kBadRead);
     if (!HaveDevice()) return false;
     FileIo& clock = HidSystem::Current();
     const ULONGLONG wait = static_cast<ULONGLONG>(std::max(m_device->GetReadTimeout(), 0));

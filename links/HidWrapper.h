@@ -27,8 +27,8 @@ public:
     HidWrapper& operator=(const HidWrapper&) = delete;
 
     // Opens the first device of kHidVendorId with the product id (and serial number, when
-    // one was given). No device, or one whose input report cannot hold a report id, a
-    // count and one data byte: 200 and false.
+    // one was given); a device still open is closed first. No device, or one whose input
+    // report cannot hold a report id, a count and one data byte: 200 and false.
     bool Connect();
 
     int IsHid() override { return 1; }

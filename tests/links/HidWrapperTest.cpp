@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 namespace {
@@ -201,6 +202,33 @@ TEST_F(HidWrapperTest, CodesAreKeptAcrossLaterSuccess) {
     EXPECT_EQ(ChannelError::HidReceiveTimeout, channel->GetLastErrorCode());
 }
 
+TEST_F(HidWrapperTest, NegativeLengthsFailWithTheirCodeWithoutTouchingTheDevice) {
+    auto channel = Connected();
+    byte reply[4];
+    EXPECT_FALSE(channel->Read(reply, 4));
+    ASSERT_EQ(ChannelError::HidReceiveTimeout, channel->GetLastErrorCode());
+    const size_t reads = device.readLengths.size();
+    const struct {
+        std::function<bool(HidWrapper&)> call;
+        int code;
+    } cases[] = {
+        {[&](HidWrapper& c) { return c.Transact(Sequence(2).data(), -1, reply, 4, 1); },
+         ChannelError::HidWriteFailed},
+        {[&](HidWrapper& c) { return c.Transact(Sequence(2).data(), 2, reply, -4, 1); },
+         ChannelError::HidReadError},
+        {[&](HidWrapper& c) { return c.Write(Sequence(2).data(), -2); }, ChannelError::HidWriteFailed},
+        {[&](HidWrapper& c) { return c.Read(reply, -4); }, ChannelError::HidReadError},
+    };
+    for (const auto& row : cases) {
+        channel->Read(reply, 4);  // an older code of another kind
+        EXPECT_FALSE(row.call(*channel));
+        EXPECT_EQ(row.code, channel->GetLastErrorCode());
+        EXPECT_NE(std::string(), channel->GetLastErrorText());
+    }
+    EXPECT_TRUE(device.written.empty());
+    EXPECT_EQ(reads + 4, device.readLengths.size());  // only the reads made for older codes
+}
+
 TEST_F(HidWrapperTest, FixedAnswersOfTheChannel) {
     HidWrapper first(0x000D, L"", 0), twelfth(0x0011, L"", 12);
     EXPECT_STREQ("HID-0", first.GetPortName());
@@ -240,12 +268,16 @@ TEST_F(HidWrapperTest, CloseReopenAndDestructionHandleTheDevice) {
     ASSERT_TRUE(channel->Reopen());
     ASSERT_TRUE(channel->Reopen());  // the handle still open is closed first
     EXPECT_EQ(1, fake.OpenHandles());
+    ASSERT_TRUE(channel->Connect());  // so too by a second connect
+    EXPECT_EQ(1, fake.OpenHandles());
     device.inbox = {FakeInput::Data(Sequence(20), 1, 20)};
     byte reply[15];
     ASSERT_TRUE(channel->Read(reply, 14));
     EXPECT_EQ(16u, device.readLengths.back());
 
     device.openFails = true;
+    EXPECT_FALSE(channel->Connect());
+    EXPECT_EQ(0, fake.OpenHandles());
     EXPECT_FALSE(channel->Reopen());
     EXPECT_EQ(ChannelError::HidNoDevice, channel->GetLastErrorCode());
     EXPECT_EQ(0, fake.OpenHandles());

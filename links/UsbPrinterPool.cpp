@@ -20,6 +20,9 @@ bool HasUsbPrinterPrefix(const std::wstring& devicePath) {
 }
 
 UsbPrinterPool& UsbPrinterPool::Instance() {
+    // The pool's ports close through the system calls when the pool goes at exit. Those
+    // are made here first, so that they are destroyed after the pool.
+    UsbPrinterSystem::Current();
     static UsbPrinterPool pool;
     return pool;
 }

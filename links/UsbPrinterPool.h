@@ -20,7 +20,8 @@ public:
     UsbPrinterPool(const UsbPrinterPool&) = delete;
     UsbPrinterPool& operator=(const UsbPrinterPool&) = delete;
 
-    // The one pool of the process, made empty on first use.
+    // The one pool of the process, made empty on first use, after the system's USB printer
+    // calls (UsbPrinterSystem::Current), which thus outlive it.
     static UsbPrinterPool& Instance();
 
     // Appends every listed interface with a known prefix whose test-open succeeds (left

@@ -56,7 +56,11 @@ bool UsbPrinterPort::OpenHandle() {
 }
 
 bool UsbPrinterPort::Open() {
-    if (m_open) Close();
+    // A handle the system will not close stays the port's: a second one would leak it.
+    if (m_open && !Close()) {
+        KeepError(::GetLastError());
+        return false;
+    }
     return OpenHandle();
 }
 

@@ -18,7 +18,8 @@ public:
     UsbPrinterPort(const UsbPrinterPort&) = delete;
     UsbPrinterPort& operator=(const UsbPrinterPort&) = delete;
 
-    // Closes the port first when open, then opens it again.
+    // Closes the port first when open, then opens it again. When that close fails the
+    // port keeps its open handle and the result is false.
     bool Open();
     // True when closed afterwards (or already); false only when the system refused.
     bool Close();

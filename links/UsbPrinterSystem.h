@@ -19,6 +19,7 @@ public:
     // The root under which the device-class keys lie (HKEY_LOCAL_MACHINE).
     virtual HKEY RegistryRoot();
 
+    // The installed calls, else the system's: made on the first call, destroyed at exit.
     static UsbPrinterSystem& Current();
     // Installs calls of the caller's (null returns to the system's); the caller keeps
     // ownership and uninstalls before they go away.

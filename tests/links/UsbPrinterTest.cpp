@@ -1,5 +1,6 @@
 // USB printer ports and their pool against named pipes served by a test thread: the
 // pipes stand in for the printers' interfaces, the registry root is one of the test's own.
+// Outcomes a pipe cannot give (short writes, failed closes) come from scripted calls.
 
 #include "links/SystemUtil.h"
 #include "links/UsbPrinterPool.h"
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -132,6 +134,60 @@ public:
     }
 };
 
+// Hands out made-up handles and scripts each call on them: closes that fail, opens that
+// fail, and how a write completes.
+class ScriptedUsbSystem : public UsbPrinterSystem {
+public:
+    std::vector<std::wstring> listed;
+    std::set<HANDLE> open;  // handed out and not yet closed
+    int closeFailures = 0;  // so many closes fail next
+    bool opensFail = false;
+    std::vector<HANDLE> writtenTo;
+    std::vector<DWORD> sleeps;
+    // The next write: issued at once or not (with its error), then the completion query.
+    BOOL issued = TRUE;
+    DWORD issueError = 0;
+    BOOL completes = TRUE;
+    DWORD transferred = 0;
+    DWORD completionError = 0;
+
+    ScriptedUsbSystem() { UsbPrinterSystem::Install(this); }
+    ~ScriptedUsbSystem() override { UsbPrinterSystem::Install(nullptr); }
+
+    std::vector<std::wstring> ListInterfacePaths() override { return listed; }
+    HANDLE Open(const std::wstring&) override {
+        if (opensFail) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        HANDLE h = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_next += 4));
+        open.insert(h);
+        return h;
+    }
+    BOOL Close(HANDLE file) override {
+        if (closeFailures-- > 0 || open.erase(file) == 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return TRUE;
+    }
+    BOOL Write(HANDLE file, const void*, DWORD, OVERLAPPED*) override {
+        writtenTo.push_back(file);
+        SetLastError(issueError);
+        return issued;
+    }
+    DWORD Wait(HANDLE, DWORD) override { return WAIT_OBJECT_0; }
+    BOOL GetResult(HANDLE, OVERLAPPED*, DWORD* count, BOOL) override {
+        *count = transferred;
+        SetLastError(completionError);
+        return completes;
+    }
+    void Sleep(DWORD milliseconds) override { sleeps.push_back(milliseconds); }
+
+private:
+    INT_PTR m_next = 0x1000;
+};
+
 const std::wstring kPathA = L"\\\\?\\usb#vid_047e&pid_1001#a1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 const std::wstring kPathB = L"\\\\?\\usb#vid_0f25&pid_0036#b2#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
@@ -197,6 +253,82 @@ TEST(UsbPrinterPort, StalledPrinterIsGivenUpAfterTheWriteLimit) {
     ASSERT_FALSE(system.waits.empty());
     EXPECT_EQ(UsbPrinterPort::kWriteTimeoutMs, system.waits.back());
     EXPECT_TRUE(port.Close());
+}
+
+TEST(UsbPrinterPort, WriteOutcomesGiveTheirCodesAndTexts) {
+    ScriptedUsbSystem system;
+    UsbPrinterPort port(kPathA, 0);
+    ASSERT_TRUE(port.IsOpen());
+    const struct {
+        BOOL issued;
+        DWORD issueError;
+        BOOL completes;
+        DWORD transferred;
+        DWORD completionError;
+        bool ok;
+        DWORD code;
+        std::wstring text;  // empty: not looked at
+        std::vector<DWORD> sleeps;
+    } rows[] = {
+        {TRUE, 0, TRUE, 3, 0, false, ERROR_WRITE_FAULT, L"WriteFile error: 3 bytes written of 5 requested", {}},
+        // A failure without a reason: the driver is given time and the data taken as sent.
+        {FALSE, 0, TRUE, 0, 0, true, 0, L"", {500}},
+        {FALSE, ERROR_IO_PENDING, FALSE, 0, ERROR_GEN_FAILURE, false, ERROR_GEN_FAILURE,
+         GetSystemErrorText(ERROR_GEN_FAILURE), {}},
+        {FALSE, ERROR_IO_PENDING, TRUE, 4, 0, false, ERROR_WRITE_FAULT,
+         L"WriteFile error: 4 bytes written of 5 requested", {}},
+        {FALSE, ERROR_DEVICE_NOT_CONNECTED, TRUE, 5, 0, false, ERROR_DEVICE_NOT_CONNECTED,
+         GetSystemErrorText(ERROR_DEVICE_NOT_CONNECTED), {}},
+        {FALSE, ERROR_IO_PENDING, TRUE, 5, 0, true, ERROR_DEVICE_NOT_CONNECTED, L"", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        system.issued = row.issued;
+        system.issueError = row.issueError;
+        system.completes = row.completes;
+        system.transferred = row.transferred;
+        system.completionError = row.completionError;
+        system.sleeps.clear();
+        EXPECT_EQ(row.ok, port.Write("\x1b!d1C", 5));
+        EXPECT_EQ(row.code, port.GetLastErrorCode());
+        if (!row.text.empty()) {
+            EXPECT_EQ(row.text, port.GetLastErrorText());
+        }
+        EXPECT_EQ(row.sleeps, system.sleeps);
+    }
+}
+
+TEST(UsbPrinterPort, KeepsAHandleThatWouldNotCloseUntilItDoes) {
+    ScriptedUsbSystem system;
+    {
+        UsbPrinterPort port(kPathA, 0);
+        ASSERT_EQ(1u, system.open.size());
+        const HANDLE held = *system.open.begin();
+        system.closeFailures = 1;
+        system.opensFail = true;
+        EXPECT_FALSE(port.Open());  // no second handle, and the first is not forgotten
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), port.GetLastErrorCode());
+        EXPECT_EQ(std::set<HANDLE>{held}, system.open);
+        EXPECT_TRUE(port.IsOpen());
+        system.transferred = 1;
+        EXPECT_TRUE(port.Write("x", 1));
+        EXPECT_EQ(held, system.writtenTo.back());
+
+        system.opensFail = false;
+        EXPECT_TRUE(port.Open());
+        EXPECT_EQ(1u, system.open.size());
+        EXPECT_EQ(0u, system.open.count(held));
+    }
+    EXPECT_TRUE(system.open.empty());
+
+    system.listed = {kPathA, kPathB};
+    {
+        UsbPrinterPool pool;  // closes the ports still open when it goes
+        ASSERT_EQ(2, pool.Initialize());
+        ASSERT_TRUE(pool.AcquirePort(1)->Open());
+        EXPECT_EQ(1u, system.open.size());
+    }
+    EXPECT_TRUE(system.open.empty());
 }
 
 TEST(UsbPrinterPort, IsNamedFromItsRegistryEntry) {

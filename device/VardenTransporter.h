@@ -185,7 +185,8 @@ protected:
     // unless anyFirmware, are refused with "<operation> failed - ..." as the error text.
     bool PassesFirmwareGate(const char* operation, unsigned minimumFirmware, bool anyFirmware);
     bool PassesPlattorGate(const char* operation);
-    // A parameter-store command: false only when the device refuses it.
+    // A parameter-store command: false when the device refuses it or the channel fails
+    // other than by a receive time-out (the device restarts to store).
     bool SendStoreCommand(const char* command);
 
     ILoaderComm* m_channel;

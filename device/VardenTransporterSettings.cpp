@@ -163,10 +163,16 @@ bool VardenTransporter::GetPlattorParams(std::string& name, bool& firstFlag, boo
 
 bool VardenTransporter::SendStoreCommand(const char* command) {
     uint8_t reply[EscCommand::kAckLength];
-    // A time-out is tolerated: the device may be busy writing its flash.
     if (!EscCommand::Transact(m_channel, command, reply, EscCommand::kAckLength,
-                              kStoreTimeoutSeconds))
-        return true;
+                              kStoreTimeoutSeconds)) {
+        // A reply that does not come is tolerated: the device may be busy writing its
+        // flash. Any other failure is a dead line.
+        const int code = m_channel->GetLastErrorCode();
+        if (code == ChannelError::ReceiveTimeout || code == ChannelError::HidReceiveTimeout)
+            return true;
+        m_lastError = m_channel->GetLastErrorText();
+        return false;
+    }
     if (EscCommand::IsAccepted(reply)) return true;
     m_lastError.clear();
     ReportRefusal();

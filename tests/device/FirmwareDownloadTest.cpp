@@ -257,12 +257,16 @@ TEST(FirmwareDownload, BootSwitchFailures) {
     EXPECT_TRUE(loader->BeginFlash(6000)) << "the sixth sense request answers";
     EXPECT_EQ(rig.Log().Sleeps(), (std::vector<long>{7000, 500, 500, 500, 500}));
 
-    Rig refusing;
-    auto other = refusing.Connect<Probe>();
-    ASSERT_TRUE(other);
-    refusing.device.Refuse("\x1b!g0");
-    EXPECT_FALSE(other->BeginFlash(6000)) << "boot-path start refused";
-    EXPECT_EQ(refusing.device.Flash().Remaining(), 0u);
+    // The boot-path start counts only when answered "\x1b!g01C" in full.
+    for (const char* reply : {"\x1b!g00C", "\x1b!g11C", "\x1b!g01X"}) {
+        SCOPED_TRACE(SimLog::Printable(reply));
+        Rig refusing;
+        auto other = refusing.Connect<Probe>();
+        ASSERT_TRUE(other);
+        refusing.device.ReplyWith("\x1b!g0", reply);
+        EXPECT_FALSE(other->BeginFlash(6000));
+        EXPECT_EQ(refusing.device.Flash().Remaining(), 0u);
+    }
 }
 
 TEST(FirmwareDownload, PrinterFirmwareSkipsTheBootSwitch) {

@@ -28,12 +28,18 @@ TEST(LoaderCounters, WhoMayBeAsked) {
         char key;
         bool asked;
     } cases[] = {
-        {{"VARDEN 7340", "VERSION 3.214A", "TOLVANE", "XJQN22"}, '1', false},
-        {{"VARDEN 7340", "VERSION 3.214A", "TOLVANE", "XJQN22"}, '5', true},
+        // Tolvane printers of these generations have no printer firmware number.
+        {{"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN22"}, '1', false},
+        {{"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN22"}, '5', true},
+        {{"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN21"}, '5', true},
+        {{"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN23"}, '8', true},
         {{"VARDEN 7340", "VERSION 4.050", "", ""}, '5', false},
-        {{"VARDEN 7340", "VERSION 3.999", "", ""}, '5', true},
-        {{"VARDEN 7340", "VERSION 4.092", "", ""}, '8', true},
         {{"VARDEN 7340", "VERSION 3.091", "", ""}, '5', false},
+        {{"VARDEN 7340", "VERSION 3.092", "", ""}, '5', true},
+        {{"VARDEN 7340", "VERSION 3.999", "", ""}, '5', true},
+        {{"VARDEN 7340", "VERSION 4.000", "", ""}, '5', false},
+        {{"VARDEN 7340", "VERSION 4.091", "", ""}, '5', false},
+        {{"VARDEN 7340", "VERSION 4.092", "", ""}, '8', true},
         {{"CD-R TRANSPORTER", "VERSION 3.214", "VEXIL", "VERSION 5.021"}, '1', true},
         {{"CD-R TRANSPORTER", "VERSION 3.214", "VEXIL", "VERSION 5.020"}, '1', false},
         {{"VARDEN 7310", "VERSION 6.300", "VEXIL", "VERSION 6.100"}, '5', false},

@@ -97,6 +97,8 @@ TEST(LoaderInit, PrinterKindProbes) {
          {"f0203C", "f0240C", "f0241C", "f0243C"}, "Quinter"},
         {"CD-R TRANSPORTER", "VERSION 3.100", {{243, 2}}, nullptr,
          {"f0240C", "f0241C", "f0243C"}, "Pavenor"},
+        {"CD-R TRANSPORTER", "VERSION 3.070", {}, nullptr,
+         {"f0240C", "f0241C", "f0243C"}, "Quinter"},
         {"CD-R TRANSPORTER", "VERSION 3.069", {}, nullptr, {}, "Pavenor"},
         {"VARDEN 7330", "VERSION 6.300", {}, nullptr, {}, ""},
         {"CD-R AUTOPRINTER", "VERSION 3.300", {}, nullptr, {}, ""},
@@ -133,18 +135,52 @@ TEST(LoaderInit, ColourProbeWaitsOutTheBusyPrinter) {
     Bench bench("VARDEN 7340", "VERSION 3.214A", "VEXIL", "VERSION 5.999");
     bench.rig.device.Printer().SetColourProbe(2, 0);
     bench.Initialize();
-    EXPECT_EQ(bench.From("a3H"),
-              (Lines{"a3H", "sleep 7000", "e1C", "sleep 500", "e1C", "sleep 500", "e1C",
+    EXPECT_EQ(bench.From("f0280C"),
+              (Lines{"f0280C", "f0300C", "a3H", "sleep 7000", "e1C", "sleep 500", "e1C", "sleep 500", "e1C",
                      "sleep 1000", "d1C", "sleep 1000", "e1C", "f12600C"}));
     EXPECT_TRUE(bench.loader->m_colorPrinter);
     auto probe = bench.rig.Log().Exchanges("\x1b!a3H");
     ASSERT_EQ(probe.size(), 1u);
     EXPECT_EQ(probe[0].replyLength, 0);
     EXPECT_EQ(probe[0].timeoutSeconds, 60);
+    auto drawer = bench.rig.Log().Exchanges("\x1b!d1C");
+    ASSERT_EQ(drawer.size(), 1u);
+    EXPECT_EQ(drawer[0].replyLength, 0);
+    EXPECT_EQ(drawer[0].timeoutSeconds, 60);
     auto senses = bench.rig.Log().Exchanges("\x1b!e1C");
     ASSERT_EQ(senses.size(), 5u);
     EXPECT_EQ(senses[1].timeoutSeconds, 30);
     EXPECT_EQ(senses[4].timeoutSeconds, 3);
+}
+
+TEST(LoaderInit, DisplaySettingsAndItsCountersByModelAndPrinter) {
+    struct {
+        const char* model;
+        const char* version;
+        const char* printerModel;
+        const char* printerVersion;
+        bool plattorParams, itsCounters;
+    } cases[] = {
+        {"VARDEN 7310", "VERSION 3.214", "VEXIL", "VERSION 6.100", true, false},
+        {"Tessaran III", "VERSION 3.214", nullptr, "", true, false},
+        {"Tessaran  IV", "VERSION 3.214", nullptr, "", true, false},
+        {"BOOT8", "VERSION 3.214", nullptr, "", false, false},
+        {"VARDEN QRX", "VERSION01.000", nullptr, "", true, false},
+        {"VARDEN 6341", "VERSION 3.214A", nullptr, "", true, true},
+        {"VARDEN 7340", "BOOT 1.00", nullptr, "", false, true},
+        {"CD-R TRANSPORTER", "VERSION 6.500", "VEXIL", "VERSION 6.100", false, false},
+        {"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN21", false, false},
+        {"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN22", false, true},
+        {"CD-R TRANSPORTER", "VERSION 3.214", "TOLVANE", "XJQN23", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " " + c.version + " " + c.printerVersion);
+        Bench bench(c.model, c.version, c.printerModel, c.printerVersion);
+        ASSERT_TRUE(bench.loader);
+        bench.Initialize();
+        EXPECT_EQ(bench.loader->SupportsPlattorParams(), c.plattorParams);
+        EXPECT_EQ(bench.loader->HasItsCounters(), c.itsCounters);
+    }
 }
 
 TEST(LoaderInit, ColourProbeOutcomes) {

@@ -88,18 +88,26 @@ TEST_F(LoaderLoading, LoadPrinterByOffsetOrLoadState) {
 }
 
 TEST_F(LoaderLoading, LoadRefusals) {
-    // The printer's "Printhead Integrity": the load is tried once more, four sends in all.
-    rig.device.Refuse("\x1b!f1260", -1, 0, 15);
-    EXPECT_FALSE(loader->LoadPrinter(-1));
-    EXPECT_EQ(rig.Log().Count("\x1b!f12601C"), 4);
-    EXPECT_EQ(rig.Log().Count("\x1b!f2"), 0) << "no flag after a failed load";
-    EXPECT_EQ(loader->m_lastError, "Printer: Printhead Integrity");
-
-    rig.Log().Clear();
-    rig.device.ClearInjections();
-    rig.device.Refuse("\x1b!f1260", -1, 0, 14);
-    EXPECT_FALSE(loader->LoadPrinter(-1));
-    EXPECT_EQ(rig.Log().Count("\x1b!f12601C"), 1);
+    // Only the printer's "Printhead Integrity" makes the load be tried once more (the write
+    // itself repeats too): four sends in all.
+    struct {
+        int loaderSense, printerSense, sends;
+        const char* text;
+    } cases[] = {
+        {0, 15, 4, "Printer: Printhead Integrity"},
+        {0, 14, 1, "Printer: User Aborted"},
+        {15, 0, 1, "Transporter: Host Comm Failure"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.loaderSense) + "/" + std::to_string(c.printerSense));
+        rig.Log().Clear();
+        rig.device.ClearInjections();
+        rig.device.Refuse("\x1b!f1260", -1, c.loaderSense, c.printerSense);
+        EXPECT_FALSE(loader->LoadPrinter(-1));
+        EXPECT_EQ(rig.Log().Count("\x1b!f12601C"), c.sends);
+        EXPECT_EQ(rig.Log().Count("\x1b!f2"), 0) << "no flag after a failed load";
+        EXPECT_EQ(loader->m_lastError, c.text);
+    }
 
     rig.Log().Clear();
     rig.device.ClearInjections();
@@ -123,9 +131,16 @@ TEST_F(LoaderLoading, ReloadPrinter) {
     EXPECT_FALSE(loader->ReloadPrinter(-1));
     EXPECT_EQ(loader->m_lastError, SimChannel::ErrorText(ChannelError::ComWriteError));
 
-    Connect("VARDEN 7340", "VERSION 3.214A", "TOLVANE");
-    EXPECT_TRUE(loader->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), (Lines{"e1C", "f12602C", "f12601C"}));
+    // No raw frames for a Tolvane printer, the serially controlled kind or the version-6
+    // loader.
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(which);
+        Connect("VARDEN 7340", "VERSION 3.214A", which == 0 ? "TOLVANE" : "VEXIL");
+        loader->m_printerKindSerialTolvane = which == 1;
+        loader->m_isAutoPrinterV6 = which == 2;
+        EXPECT_TRUE(loader->ReloadPrinter(-1));
+        EXPECT_EQ(Sent().back(), "f12601C");
+    }
 }
 
 TEST_F(LoaderLoading, MoveDiscAndUnload) {
@@ -135,14 +150,25 @@ TEST_F(LoaderLoading, MoveDiscAndUnload) {
     EXPECT_EQ(Sent(), (Lines{"e1C", "f12002C", "f12701C", "e1C", "f12602C", "f12701C", "e1C",
                              "f12602C", "f22600C", "f12011C"}));
 
-    rig.Log().Clear();
-    rig.device.Refuse("\x1b!f1260", 1, 3, 0);
-    EXPECT_FALSE(loader->UnloadPrinter());
-    EXPECT_EQ(Sent(), (Lines{"e1C", "f12602C", "e1C", "f22600C"}));
-    rig.Log().Clear();
-    rig.device.Refuse("\x1b!f1260", 1, 4, 0);
-    EXPECT_FALSE(loader->UnloadPrinter());
-    EXPECT_EQ(Sent(), (Lines{"e1C", "f12602C", "e1C"}));
+    rig.device.Refuse("\x1b!f1270");
+    EXPECT_FALSE(loader->MoveDisc(true)) << "the last write's result";
+
+    // A refused unload clears the load state's flag on the loader's sense 3 only.
+    struct {
+        int loaderSense, printerSense;
+        Lines sent;
+    } refusals[] = {
+        {3, 0, {"e1C", "f12602C", "e1C", "f22600C"}},
+        {4, 0, {"e1C", "f12602C", "e1C"}},
+        {0, 3, {"e1C", "f12602C", "e1C"}},
+    };
+    for (const auto& c : refusals) {
+        SCOPED_TRACE(std::to_string(c.loaderSense) + "/" + std::to_string(c.printerSense));
+        rig.Log().Clear();
+        rig.device.Refuse("\x1b!f1260", 1, c.loaderSense, c.printerSense);
+        EXPECT_FALSE(loader->UnloadPrinter());
+        EXPECT_EQ(Sent(), c.sent);
+    }
 
     Connect("VARDEN 7310", "VERSION 3.214A", "VEXIL");  // a desktop model
     EXPECT_TRUE(loader->UnloadPrinter());

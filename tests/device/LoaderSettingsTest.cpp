@@ -85,7 +85,7 @@ TEST_F(LoaderSettings, SerialNumberGates) {
     }
 
     // The serially controlled kind has no numbers to read, yet takes the loader's.
-    Connect("VARDEN 7340", "VERSION 3.214A", "TOLVANE");
+    Connect("VARDEN 7340", "VERSION 3.214A", "VEXIL");
     loader->m_printerKindSerialTolvane = true;
     std::string loaderSn = "x", printerSn = "y";
     EXPECT_TRUE(loader->GetSerialNumbers(loaderSn, printerSn));
@@ -118,7 +118,7 @@ TEST_F(LoaderSettings, SerialNumbersAreWrittenInEightCharacters) {
 }
 
 TEST_F(LoaderSettings, DisplayParametersAreWritten) {
-    EXPECT_TRUE(loader->SetPlattorParams("Front Desk Unit 7 extra", true, true, false, 12));
+    EXPECT_TRUE(loader->SetPlattorParams("Front Desk Unit 7 extra", true, true, false, 10));
     EXPECT_EQ(Sent(), (Lines{"e1C", "f9099C11100000", "f9100CFront De", "f9101Csk Unit "}));
 
     rig.Log().Clear();
@@ -180,6 +180,8 @@ TEST_F(LoaderSettings, DisplayParameterGate) {
         const char* refusal;  // null: passes
     } cases[] = {
         {"Tessaran  IV", "VERSION 3.000", nullptr},
+        {"Tessaran III", "VERSION 3.000", nullptr},
+        {"VARDEN QRX", "VERSION01.000", nullptr},
         {"VARDEN 7310", "VERSION 6.012", "low revision firmware"},
         {"VARDEN 7310", "VERSION 6.013", nullptr},
         {"BOOT7", "VERSION 6.500", "OTP firmware"},
@@ -233,6 +235,19 @@ TEST_F(LoaderSettings, StoreOverHidOrWithoutPrinterStore) {
     ASSERT_TRUE(tolvane);
     EXPECT_TRUE(tolvane->UpdateFlashParameters(true));
     EXPECT_EQ(LoaderTrace(hid.Log()), (Lines{"e1C", "g1C", "e1C"}));
+
+    // The device restarting to store: HID's own receive time-out is tolerated too.
+    hid.device.Silence("\x1b!g1");
+    EXPECT_TRUE(tolvane->UpdateFlashParameters(true));
+    // An unplugged device is not.
+    hid.channel.Fail(SimChannel::Op::Transact, "\x1b!g1", ChannelError::HidNoDevice);
+    EXPECT_FALSE(tolvane->UpdateFlashParameters(true));
+    EXPECT_EQ(tolvane->m_lastError, SimChannel::ErrorText(ChannelError::HidNoDevice));
+
+    // The serially controlled kind stores no printer, whatever the printer's model.
+    loader->m_printerKindSerialTolvane = true;
+    EXPECT_TRUE(loader->UpdateFlashParameters(true));
+    EXPECT_EQ(rig.Log().Count("\x1b!h1"), 0);
 }
 
 TEST_F(LoaderSettings, StoreToleratesSilenceButNotRefusals) {
@@ -244,21 +259,29 @@ TEST_F(LoaderSettings, StoreToleratesSilenceButNotRefusals) {
     EXPECT_EQ(rig.Log().Count("\x1b!e1C"), 2 + 11 * 2) << "each poll repeats after a time-out";
     EXPECT_EQ(rig.channel.GetBaudRate(), 115200);
 
+    // A refusal, or a line that fails otherwise than by silence, fails the store.
     struct {
-        const char* refused;
+        const char* command;
         int loaderSense;
-        const char* text;
+        int channelError;  // 0: the device refuses
+        std::string text;
     } cases[] = {
-        {"\x1b!g1", 5, "Transporter: Illegal Request"},
-        {"\x1b!g1", 0, "Parameter store refused"},
-        {"\x1b!h1", 0, "Parameter store refused"},
+        {"\x1b!g1", 5, 0, "Transporter: Illegal Request"},
+        {"\x1b!g1", 0, 0, "Parameter store refused"},
+        {"\x1b!h1", 0, 0, "Parameter store refused"},
+        {"\x1b!g1", 0, ChannelError::ComWriteError,
+         SimChannel::ErrorText(ChannelError::ComWriteError)},
+        {"\x1b!h1", 0, ChannelError::CtsOff, SimChannel::ErrorText(ChannelError::CtsOff)},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(SimLog::Printable(c.refused));
+        SCOPED_TRACE(SimLog::Printable(c.command) + " " + std::to_string(c.channelError));
         rig.device.ClearInjections();
         rig.device.SetSense(0, 0);
         rig.Log().Clear();
-        rig.device.Refuse(c.refused, 1, c.loaderSense, 0);
+        if (c.channelError)
+            rig.channel.Fail(SimChannel::Op::Transact, c.command, c.channelError);
+        else
+            rig.device.Refuse(c.command, 1, c.loaderSense, 0);
         EXPECT_FALSE(loader->UpdateFlashParameters(true));
         EXPECT_EQ(loader->m_lastError, c.text);
         EXPECT_EQ(Sent().back(), "SetBaudRate 115200") << "the line is back all the same";

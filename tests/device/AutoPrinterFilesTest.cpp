@@ -1,6 +1,6 @@
 // The stand-alone printer's files: firmware file checks and the download, print-grid files
 // chosen by colour from the program's directory, and print data over the bound USB printer
-// port or the channel.
+// port or the channel, with the print status a refusing port leaves.
 
 #include "AutoPrinterProbe.h"
 #include "device/CPrint.h"

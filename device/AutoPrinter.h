@@ -45,7 +45,7 @@ public:
 
     // True when the 16 characters at offset 7 are "CD-R AutoPrinter" (this capitalisation);
     // then keeps a copy of the reply. replyLength is the number of bytes held at reply. A
-    // record shorter than its own payload length, or a payload length outside 0..96, is
+    // record shorter than its own payload length, or a payload length outside 32..96, is
     // refused.
     static bool Identify(const uint8_t* reply, int replyLength, int payloadLength);
 

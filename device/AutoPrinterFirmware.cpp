@@ -4,6 +4,7 @@
 #include "links/ILoaderComm.h"
 
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -41,6 +42,7 @@ bool HeaderTextIs(const uint8_t* header, int offset, const char* text) {
 
 bool AutoPrinter::IsFirmwareFileValid(const uint8_t* header, uint32_t fileSize, bool*) {
     m_printerFirmwareFile = false;
+    if (!header) return false;
     if (m_firmwareVersion >= kVersion6Firmware &&
         HeaderTextIs(header, kVersion6TextOffset, kVersion6Text) &&
         fileSize == kVersion6ImageSize)
@@ -59,7 +61,12 @@ bool AutoPrinter::BeginFlash(uint32_t fileSize) {
 }
 
 bool AutoPrinter::SendFlashData(const uint8_t* data, uint32_t length) {
-    const std::string block(reinterpret_cast<const char*>(data), length);
+    if ((!data && length > 0) || length > static_cast<uint32_t>(INT_MAX)) {
+        m_lastError = "Error sending flash data - invalid block";
+        return false;
+    }
+    const std::string block = data ? std::string(reinterpret_cast<const char*>(data), length)
+                                   : std::string();
     if (EscCommand::Transact(m_channel, block, nullptr, 0, kFlashDataTimeoutSeconds)) return true;
     m_lastError = std::string("Error sending flash data - ") + m_channel->GetLastErrorText();
     return false;

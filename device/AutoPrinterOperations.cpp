@@ -6,7 +6,6 @@
 #include "links/ILoaderComm.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -56,13 +55,6 @@ constexpr int kCounterTimeoutSeconds = 15;
 constexpr int kCounterEchoLength = 5;
 
 constexpr int kRestartDelaySeconds = 5;
-
-// The count in a counter reply's fixed field; a value at or beyond the top of the int
-// range (where the field reading cuts it off) is no count: -1.
-int ParseCount(const uint8_t* field, int length) {
-    int count = EscCommand::ParseDecimal(field, length);
-    return count == INT_MAX ? -1 : count;
-}
 
 }  // namespace
 
@@ -198,5 +190,5 @@ int AutoPrinter::ReadCounter(int selector, char key) {
     if (!EscCommand::FieldEquals(reply, command.c_str(), kCounterEchoLength) ||
         reply[replyLength - 1] != 'C')
         return -1;
-    return ParseCount(reply + kCounterEchoLength, replyLength - 1 - kCounterEchoLength);
+    return EscCommand::ParseCount(reply + kCounterEchoLength, replyLength - 1 - kCounterEchoLength);
 }

@@ -45,9 +45,10 @@ void AutoPrinter::ReleasePrintGridFile() {
 bool AutoPrinter::WritePrintData(const uint8_t* data, uint32_t length) {
     if (m_boundUsbPort) {
         for (uint32_t done = 0; done < length; done += kUsbPieceLength) {
-            // A failed piece keeps its reason in the port.
-            if (!m_boundUsbPort->Write(data + done, std::min(length - done, kUsbPieceLength)))
+            if (!m_boundUsbPort->Write(data + done, std::min(length - done, kUsbPieceLength))) {
+                m_lastError = UsbPrintFailure(*m_boundUsbPort);
                 return false;
+            }
         }
         return true;
     }

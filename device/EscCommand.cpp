@@ -41,7 +41,14 @@ bool EscCommand::FieldEquals(const uint8_t* field, const char* text, int length)
     return std::memcmp(field, text, static_cast<size_t>(length)) == 0;
 }
 
-int EscCommand::ParseDecimal(const uint8_t* field, int length) {
+namespace {
+
+// Held in place of a number beyond the range of int, on either side once negated.
+constexpr long long kBeyondInt = static_cast<long long>(INT_MAX) + 2;
+
+// The field's number read like atoi, never past length bytes; a number beyond the range of
+// int comes back as kBeyondInt or -kBeyondInt.
+long long ReadDecimalField(const uint8_t* field, int length) {
     int i = 0;
     while (i < length && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) ++i;
     bool negative = false;
@@ -49,9 +56,19 @@ int EscCommand::ParseDecimal(const uint8_t* field, int length) {
     long long value = 0;
     for (; i < length && field[i] >= '0' && field[i] <= '9'; ++i) {
         value = value * 10 + (field[i] - '0');
-        if (value > INT_MAX) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > kBeyondInt) value = kBeyondInt;
     }
-    if (negative) value = -value;
-    if (value > INT_MAX) value = INT_MAX;
-    return static_cast<int>(value);
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+int EscCommand::ParseDecimal(const uint8_t* field, int length) {
+    const long long value = ReadDecimalField(field, length);
+    return static_cast<int>(value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : value);
+}
+
+int EscCommand::ParseCount(const uint8_t* field, int length) {
+    const long long value = ReadDecimalField(field, length);
+    return (value > INT_MAX || value < INT_MIN) ? -1 : static_cast<int>(value);
 }

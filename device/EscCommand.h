@@ -39,4 +39,7 @@ public:
     // an optional sign, digits up to the first other byte; no digit gives 0. A value beyond
     // the range of int is cut to it.
     static int ParseDecimal(const uint8_t* field, int length);
+    // A count field read the same way; -1 (no count) when its number lies beyond the range
+    // of int: a device answers "4294967295" for a counter it does not have.
+    static int ParseCount(const uint8_t* field, int length);
 };

@@ -36,11 +36,11 @@ InquiryRecord::Outcome InquiryRecord::Request(ILoaderComm* channel,
 int InquiryRecord::PayloadLength(const uint8_t* reply, int replyLength) {
     if (replyLength < kHeaderLength) return -1;
     int length = EscCommand::ParseDecimal(reply + 4, 3);
-    return (length >= 0 && length <= kMaxPayloadLength) ? length : -1;
+    return (length >= kMinPayloadLength && length <= kMaxPayloadLength) ? length : -1;
 }
 
 bool InquiryRecord::HoldsRecord(const uint8_t* reply, int replyLength, int payloadLength) {
-    return reply && payloadLength >= 0 && payloadLength <= kMaxPayloadLength &&
+    return reply && payloadLength >= kMinPayloadLength && payloadLength <= kMaxPayloadLength &&
            replyLength >= kHeaderLength + payloadLength;
 }
 

@@ -25,6 +25,8 @@ public:
     static constexpr int kFirstReadLength = 39;   // header and the loader fields
     static constexpr int kLoaderPayload = 32;     // no printer
     static constexpr int kPrinterPayload = 64;    // with a printer
+    // Every record holds at least the loader's model and version fields.
+    static constexpr int kMinPayloadLength = kLoaderPayload;
     static constexpr int kMaxPayloadLength = kBufferLength - kHeaderLength;  // 96
     static constexpr int kIdentityLength = 32;    // model and version shown as the inquiry id
 
@@ -41,10 +43,10 @@ public:
                            int firstTimeoutSeconds, int* payloadLength);
 
     // Payload length from bytes 4 to 6 alone; -1 when the reply is shorter than the header
-    // or the length lies outside 0..96 (no device of ours on that channel).
+    // or the length lies outside 32..96 (no device of ours on that channel).
     static int PayloadLength(const uint8_t* reply, int replyLength);
 
-    // The reply holds a whole record: payloadLength lies in 0..96 and replyLength bytes
+    // The reply holds a whole record: payloadLength lies in 32..96 and replyLength bytes
     // cover the header and the payload.
     static bool HoldsRecord(const uint8_t* reply, int replyLength, int payloadLength);
     // Clears the kept copy (keptLength bytes) and copies at most that many reply bytes in.

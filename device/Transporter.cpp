@@ -1,5 +1,9 @@
 #include "device/Transporter.h"
 
+#include "device/EscCommand.h"
+#include "links/SystemUtil.h"
+#include "links/UsbPrinterPort.h"
+
 Transporter::Transporter() {}
 
 Transporter::~Transporter() {}
@@ -25,3 +29,12 @@ bool Transporter::HasItsCounters() { return false; }
 bool Transporter::ReconnectAfterFlash() { return true; }
 
 bool Transporter::IsPrinterLoaded() { return false; }
+
+std::string Transporter::UsbPrintFailure(const UsbPrinterPort& port) {
+    std::string reason = NarrowString(port.GetLastErrorText());
+    if (reason.empty())
+        reason = NarrowString(port.GetPortName()) +
+                 EscCommand::Format(" error %lu",
+                                    static_cast<unsigned long>(port.GetLastErrorCode()));
+    return "Print failed - " + reason;
+}

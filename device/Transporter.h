@@ -10,12 +10,14 @@
 // m_lastError (GetErrorText). Nothing here throws. Texts handed out as const char* point
 // into the object's own strings and stay valid until that string changes.
 //
-// Where the bodies live: Transporter.cpp (construction, accessors, base defaults),
-// TransporterPrintWait.cpp (the base WaitForPrintCompletion); the subclasses' files are
-// listed in VardenTransporter.h and AutoPrinter.h.
+// Where the bodies live: Transporter.cpp (construction, accessors, base defaults, the
+// USB print failure text), TransporterPrintWait.cpp (the base WaitForPrintCompletion); the
+// subclasses' files are listed in VardenTransporter.h and AutoPrinter.h.
 
 #include <cstdint>
 #include <string>
+
+class UsbPrinterPort;
 
 class Transporter {
 public:
@@ -107,6 +109,10 @@ public:
 
 protected:
     Transporter();
+
+    // The status of print data that a USB printer port did not take: "Print failed - " and
+    // the port's own reason, or its name and error code when it keeps no text.
+    static std::string UsbPrintFailure(const UsbPrinterPort& port);
 
     int m_firmwareVersion = 0;
     int m_printerFirmwareVersion = 0;

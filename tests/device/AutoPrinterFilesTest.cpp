@@ -1,9 +1,12 @@
 // The stand-alone printer's files: firmware file checks and the download, print-grid files
 // chosen by colour from the program's directory, and print data over the bound USB printer
-// port or the channel.
+// port or the channel, with the print status a refusing port leaves.
 
 #include "AutoPrinterProbe.h"
+#include "device/CPrint.h"
 #include "framework/AppBase.h"
+#include "links/SystemUtil.h"
+#include "links/UsbPrinterPort.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,20 @@ TEST(PrinterFirmwareDownload, StartAndBlocksReachThePrinter) {
     EXPECT_EQ(printer->m_lastError, "AutoPrinter: Prog Flash Failure");
 }
 
+TEST(PrinterFirmwareDownload, NoHeaderOrBlockIsRefusedWithoutSending) {
+    SimAutoPrinterRig rig;
+    auto printer = rig.Connect<AutoPrinterProbe>();
+    bool belowMinimum = false;
+    EXPECT_FALSE(printer->IsFirmwareFileValid(nullptr, 65536, &belowMinimum));
+    const uint8_t byte = 0;
+    for (uint32_t length : {10u, 0x80000000u}) {
+        printer->m_lastError.clear();
+        EXPECT_FALSE(printer->SendFlashData(length == 10 ? nullptr : &byte, length)) << length;
+        EXPECT_EQ(printer->m_lastError, "Error sending flash data - invalid block");
+    }
+    EXPECT_TRUE(rig.Log().Empty());
+}
+
 // --- print-grid files ---
 
 class PrintGridFiles : public ::testing::Test {
@@ -153,6 +170,23 @@ TEST_F(PrintGridFiles, MissingOrEmptyFileGivesNone) {
     EXPECT_EQ(Read(3), "<none>");
 }
 
+TEST_F(PrintGridFiles, PortThatRefusesThePrintDataGivesItsOwnReason) {
+    Put(L"AlignGrid_Vexil_Mono.prn", "grid");
+    rig.printer.SetVersion("VERSION 6.100");
+    rig.printer.SetParameter(280, 2);
+    int own = rig.usb.AddPort(&rig.printer);
+    printer = rig.Connect<AutoPrinterProbe>();
+    printer->Initialize();
+    ASSERT_NE(printer->m_boundUsbPort, nullptr);
+    printer->m_lastError = "AutoPrinter: Ribbon Out";  // left by an earlier command
+    rig.usb.FailWrites(own);
+    CPrint print(printer.get());
+    EXPECT_FALSE(print.PrintFile(2));
+    const std::string reason = NarrowString(printer->m_boundUsbPort->GetLastErrorText());
+    ASSERT_FALSE(reason.empty());
+    EXPECT_EQ(print.GetErrorText(), "Print failed - " + reason);
+}
+
 // --- print data ---
 
 TEST(PrinterPrintData, ChannelTakesPiecesOf64) {
@@ -192,11 +226,6 @@ TEST(PrinterPrintData, BoundPortTakesPiecesOf1024) {
     EXPECT_EQ(writes.back().size(), 1u);
     EXPECT_EQ(rig.printer.UsbData(), data);
     EXPECT_TRUE(rig.Log().Empty()) << "nothing on the channel";
-
-    printer->m_lastError = "kept";
-    rig.usb.FailWrites(own);
-    EXPECT_FALSE(printer->WritePrintData(reinterpret_cast<const uint8_t*>("x"), 1));
-    EXPECT_EQ(printer->m_lastError, "kept") << "the port keeps its own reason";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 
 namespace {
@@ -260,10 +261,20 @@ TEST(PrinterCounters, MalformedRepliesGiveNoCount) {
     EXPECT_EQ(printer->ReadCounter(0, '1'), -1);
     EXPECT_EQ(printer->m_lastError, "kept");
 
-    rig.printer.SetCounter('5', 4294967295ull);  // beyond the int range
-    EXPECT_EQ(printer->ReadCounter(0, '5'), -1);
-    rig.printer.SetCounter('5', 2147483646ull);
-    EXPECT_EQ(printer->ReadCounter(0, '5'), 2147483646);
+    // The count field is read like atoi within its ten bytes; only a number beyond the int
+    // range is no count.
+    const struct {
+        const char* field;
+        int count;
+    } counts[] = {
+        {"       123", 123},        {"  +0000042", 42}, {"-000000007", -7},
+        {"2147483647", INT_MAX},    {"2147483648", -1}, {"4294967295", -1},
+        {"12C4567890", 12},         {"          ", 0},
+    };
+    for (const auto& c : counts) {
+        rig.printer.ReplyWith("\x1b!f;5C", std::string("\x1b!f;5") + c.field + "C");
+        EXPECT_EQ(printer->ReadCounter(0, '5'), c.count) << c.field;
+    }
 
     rig.channel->Fail(SimChannel::Op::Transact, "\x1b!f;", ChannelError::ReceiveTimeout);
     EXPECT_EQ(printer->ReadCounter(0, '5'), -1);

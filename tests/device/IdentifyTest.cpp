@@ -4,6 +4,7 @@
 #include "SimAutoloaderRig.h"
 #include "VardenProbe.h"
 #include "device/AutoPrinter.h"
+#include "device/EscCommand.h"
 #include "device/InquiryRecord.h"
 
 #include <gtest/gtest.h>
@@ -177,7 +178,7 @@ TEST(Identify, TolvanePrinterAndItsGeneration) {
         const bool tolvane = loader->m_hasTolvanePrinter;
         EXPECT_EQ(loader->m_printerSnWritable, !tolvane);
         EXPECT_EQ(loader->HasMarginSettings(), !tolvane);
-        EXPECT_TRUE(loader->m_canPrint);
+        EXPECT_TRUE(loader->CanPrintGrid());
         if (tolvane) {
             EXPECT_EQ(loader->m_printerFirmwareVersion, 0);
         }
@@ -249,6 +250,31 @@ TEST(Identify, RecordsThatDoNotHoldWhatTheyClaimAreRefused) {
     EXPECT_FALSE(VardenTransporter::Identify(record.bytes.data(), 12, 5)) << "model cut short";
     EXPECT_FALSE(AutoPrinter::Identify(record.bytes.data(), 39, 64));
     EXPECT_TRUE(VardenTransporter::Identify(record.bytes.data(), 71, 64));
+
+    // A payload too short for the loader's version field is no device, even where the
+    // model it holds is a short one.
+    const struct {
+        const char* model;
+        int payload;
+    } shortPayloads[] = {{"BOOT", 4},           {"BOOT7", 5},         {"BOOT8", 5},
+                         {"VARDEN QRX", 10},    {"VARDEN 7340", 31},  {"CD-R AutoPrinter", 16},
+                         {"CD-R AutoPrinter", 31}};
+    for (const auto& c : shortPayloads) {
+        SCOPED_TRACE(c.model + std::string(" ") + std::to_string(c.payload));
+        Record record = MakeRecord(c.model);
+        const std::string length = EscCommand::Format("%03d", c.payload);
+        std::memcpy(record.bytes.data() + 4, length.data(), 3);
+        const int held = InquiryRecord::kHeaderLength + c.payload;
+        EXPECT_FALSE(VardenTransporter::Identify(record.bytes.data(), held, c.payload));
+        EXPECT_FALSE(AutoPrinter::Identify(record.bytes.data(), held, c.payload));
+        SimAutoloaderRig rig;
+        rig.device.ReplyWith("\x1b!e0C", std::string(record.bytes.begin(),
+                                                      record.bytes.begin() + record.length), 2);
+        int payload = 0;
+        uint8_t buffer[InquiryRecord::kBufferLength];
+        EXPECT_EQ(InquiryRecord::Request(&rig.channel, buffer, 3, &payload),
+                  InquiryRecord::Outcome::NoDevice);
+    }
 }
 
 TEST(InquiryRecord, PayloadLengthFromTheHeaderAlone) {
@@ -262,7 +288,8 @@ TEST(InquiryRecord, PayloadLengthFromTheHeaderAlone) {
     EXPECT_EQ(length("\x1b!e0097"), -1);
     EXPECT_EQ(length("\x1b!e0999"), -1);
     EXPECT_EQ(length("\x1b!e0-01"), -1);
-    EXPECT_EQ(length("\x1b!e0abc"), 0);
+    EXPECT_EQ(length("\x1b!e0031"), -1) << "no room for the loader's fields";
+    EXPECT_EQ(length("\x1b!e0abc"), -1);
     // The digits behind byte 6 do not count.
     EXPECT_EQ(InquiryRecord::PayloadLength(reinterpret_cast<const uint8_t*>("\x1b!e00329"), 8),
               32);

@@ -1,6 +1,8 @@
 // Bounded random input over every reply parser: decimal fields, the inquiry header, the
 // identification of whole records, and the sense, parameter, baud-rate and inquiry replies
-// as the device classes receive them. Fixed seed, so a failure repeats.
+// as the device classes receive them. Fixed seed, so a failure repeats. The parsers that
+// are handed bytes read them at the very end of a page that a no-access page follows, so
+// that a read of even one byte past a reply faults.
 
 #include "SimAutoloaderRig.h"
 #include "VardenProbe.h"
@@ -10,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -39,6 +45,39 @@ private:
     std::mt19937 m_engine{20240611};
 };
 
+// Bytes placed so that they end where a readable page ends and a no-access page begins.
+class PageEnd {
+public:
+    PageEnd() {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        m_pageSize = info.dwPageSize;
+        m_base = static_cast<uint8_t*>(
+            VirtualAlloc(nullptr, 2 * m_pageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD previous = 0;
+        if (m_base) VirtualProtect(m_base + m_pageSize, m_pageSize, PAGE_NOACCESS, &previous);
+    }
+    ~PageEnd() {
+        if (m_base) VirtualFree(m_base, 0, MEM_RELEASE);
+    }
+    // The page behind the bytes is really closed to reading.
+    bool Guards() const {
+        MEMORY_BASIC_INFORMATION page = {};
+        return m_base && VirtualQuery(m_base + m_pageSize, &page, sizeof page) == sizeof page &&
+               page.Protect == PAGE_NOACCESS;
+    }
+    // Copies bytes to the end of the readable page; returns their first byte there.
+    const uint8_t* Place(const std::string& bytes) {
+        uint8_t* start = m_base + m_pageSize - bytes.size();
+        std::memcpy(start, bytes.data(), bytes.size());
+        return start;
+    }
+
+private:
+    uint8_t* m_base = nullptr;
+    size_t m_pageSize = 0;
+};
+
 // What atoi gives for the field read as a terminated string, clamped to int.
 int ReferenceDecimal(const std::string& field) {
     long long value = std::strtoll(field.c_str(), nullptr, 10);
@@ -46,35 +85,55 @@ int ReferenceDecimal(const std::string& field) {
 }
 
 TEST(ReplyFuzz, DecimalFieldsReadLikeAtoiWithinTheirLength) {
+    PageEnd page;
+    ASSERT_TRUE(page.Guards());
     Random random;
     for (int round = 0; round < kRounds; ++round) {
         std::string field = random.Field(random.Between(0, 12));
-        // The bytes after the field must not count: the copy has digits behind it.
-        std::vector<uint8_t> bytes(field.begin(), field.end());
-        int parsed = EscCommand::ParseDecimal(bytes.data(), static_cast<int>(bytes.size()));
-        ASSERT_EQ(parsed, ReferenceDecimal(field)) << SimLog::Printable(field);
+        const uint8_t* bytes = page.Place(field);
+        const int length = static_cast<int>(field.size());
+        ASSERT_EQ(EscCommand::ParseDecimal(bytes, length), ReferenceDecimal(field))
+            << SimLog::Printable(field);
+        const long long value = std::strtoll(field.c_str(), nullptr, 10);
+        ASSERT_EQ(EscCommand::ParseCount(bytes, length),
+                  value < INT_MIN || value > INT_MAX ? -1 : static_cast<int>(value))
+            << SimLog::Printable(field);
     }
 }
 
 TEST(ReplyFuzz, InquiryHeaderGivesALengthThatFitsOrNone) {
+    PageEnd page;
+    ASSERT_TRUE(page.Guards());
     Random random;
     for (int round = 0; round < kRounds; ++round) {
         std::string header = random.Field(random.Between(0, 9));
-        std::vector<uint8_t> bytes(header.begin(), header.end());
-        int length = InquiryRecord::PayloadLength(bytes.data(), static_cast<int>(bytes.size()));
-        if (bytes.size() < 7) {
+        int length =
+            InquiryRecord::PayloadLength(page.Place(header), static_cast<int>(header.size()));
+        if (header.size() < 7) {
             ASSERT_EQ(length, -1);
             continue;
         }
         int expected = ReferenceDecimal(header.substr(4, 3));
-        ASSERT_EQ(length, expected >= 0 && expected <= 96 ? expected : -1)
+        ASSERT_EQ(length, expected >= 32 && expected <= 96 ? expected : -1)
             << SimLog::Printable(header);
     }
+}
+
+// The inquiry id a user is shown: the 32 characters from byte 7, ending at a zero byte,
+// right-aligned.
+std::string ShownInquiryId(const uint8_t* record) {
+    char text[33] = {};
+    std::memcpy(text, record + 7, 32);
+    char shown[33] = {};
+    std::snprintf(shown, sizeof shown, "%32.32s", text);
+    return shown;
 }
 
 TEST(ReplyFuzz, IdentificationOfDamagedRecords) {
     const char* const models[] = {"VARDEN 7340", "Tessaran II E06", "VARDEN QRX", "BOOT7",
                                   "CD-R AutoPrinter", "CD-R AUTOPRINTER", "Tessaran  IV"};
+    PageEnd page;
+    ASSERT_TRUE(page.Guards());
     Random random;
     int accepted = 0;
     for (int round = 0; round < kRounds; ++round) {
@@ -86,21 +145,33 @@ TEST(ReplyFuzz, IdentificationOfDamagedRecords) {
         for (int hits = random.Between(0, 3); hits > 0; --hits)
             record[random.Between(0, static_cast<int>(record.size()) - 1)] = random.FieldChar();
         record.resize(random.Between(0, 110), static_cast<char>(random.Between(0, 255)));
-        // Exactly as many bytes as claimed: reading past them would leave the vector.
-        std::vector<uint8_t> bytes(record.begin(), record.end());
-        int payload = random.Between(0, 3) == 0
-                          ? random.Between(-5, 110)
-                          : InquiryRecord::PayloadLength(bytes.data(), static_cast<int>(bytes.size()));
-        const int held = static_cast<int>(bytes.size());
-        if (AutoPrinter::Identify(bytes.data(), held, payload)) {
-            ASSERT_GE(held, std::max(23, 7 + payload));
+        const int held = static_cast<int>(record.size());
+        const uint8_t* bytes = page.Place(record);
+        int payload = random.Between(0, 3) == 0 ? random.Between(-5, 110)
+                                                : InquiryRecord::PayloadLength(bytes, held);
+        SCOPED_TRACE(SimLog::Printable(record) + " payload " + std::to_string(payload));
+
+        // Only a whole record with room for the loader's fields names a device.
+        const bool wellFormed = payload >= 32 && payload <= 96 && held >= 7 + payload;
+        const std::string model = held >= 23 ? record.substr(7, 16) : "";
+        const bool printerModel = model == "CD-R AutoPrinter";
+        ASSERT_EQ(AutoPrinter::Identify(bytes, held, payload), wellFormed && printerModel);
+        if (wellFormed && printerModel) {
+            AutoPrinter printer(nullptr);
+            ASSERT_EQ(printer.GetInquiryId(), ShownInquiryId(bytes));
         }
-        if (!VardenTransporter::Identify(bytes.data(), held, payload)) continue;
+        const bool loaderAccepted = VardenTransporter::Identify(bytes, held, payload);
+        if (!wellFormed || printerModel) {
+            ASSERT_FALSE(loaderAccepted);
+            continue;
+        }
+        if (model == device.LoaderModel()) {
+            ASSERT_TRUE(loaderAccepted) << "an undamaged autoloader model";
+        }
+        if (!loaderAccepted) continue;
         ++accepted;
-        ASSERT_GE(held, 7 + payload);
-        ASSERT_LE(payload, 96);
         VardenProbe loader(nullptr);
-        ASSERT_EQ(std::string(loader.GetInquiryId()).size(), 32u);
+        ASSERT_EQ(loader.GetInquiryId(), ShownInquiryId(bytes));
         ASSERT_EQ(loader.GetPrinterPresent(), payload >= 64 ? 1 : 0);
         if (!loader.GetPrinterPresent()) {
             ASSERT_EQ(loader.m_printerFirmwareVersion, 0);
@@ -206,10 +277,15 @@ TEST_F(DeviceReplyFuzz, InquiryReplies) {
             ASSERT_EQ(payload, -1);
             continue;
         }
-        ASSERT_GE(payload, 0);
+        ASSERT_GE(payload, 32);
         ASSERT_LE(payload, 96);
-        VardenTransporter::Identify(buffer, 7 + payload, payload);
-        AutoPrinter::Identify(buffer, 7 + payload, payload);
+        const std::string model(reinterpret_cast<const char*>(buffer) + 7, 16);
+        const bool loaderAccepted = VardenTransporter::Identify(buffer, 7 + payload, payload);
+        if (model == rig.device.LoaderModel()) {
+            ASSERT_TRUE(loaderAccepted);
+        }
+        ASSERT_EQ(AutoPrinter::Identify(buffer, 7 + payload, payload),
+                  !loaderAccepted && model == "CD-R AutoPrinter");
     }
 }
 

@@ -152,7 +152,7 @@ bool MainDialog::ScanAllPorts(WaitDialog* waitDialog) {
 bool MainDialog::IdentifyTransporter() {
     uint8_t reply[InquiryRecord::kBufferLength];
     int payloadLength = -1;
-    // A reply whose length field lies outside 0..96 counts as no device of ours.
+    // A reply whose length field lies outside 32..96 counts as no device of ours.
     InquiryRecord::Outcome outcome = InquiryRecord::Request(m_channel.get(), reply,
                                                             kInquiryTimeoutSeconds, &payloadLength);
     if (outcome == InquiryRecord::Outcome::NoReply) {

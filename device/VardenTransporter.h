@@ -49,7 +49,7 @@ public:
     // True when the loader model of the record is an accepted autoloader model; then keeps a
     // copy of the reply (at most its first 103 bytes) for the constructor. replyLength is
     // the number of bytes held at reply. A record shorter than its own payload length, or a
-    // payload length outside 0..96, is refused.
+    // payload length outside 32..96, is refused.
     static bool Identify(const uint8_t* reply, int replyLength, int payloadLength);
 
     // Reads the kept copy: must follow an Identify that returned true. Sends nothing.

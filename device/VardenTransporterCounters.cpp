@@ -3,7 +3,6 @@
 #include "device/EscCommand.h"
 #include "links/ILoaderComm.h"
 
-#include <climits>
 
 // The statistics counters of the autoloader and its printer, the pick counter's presence and
 // the printer-kind code.
@@ -24,18 +23,6 @@ constexpr unsigned kLoaderCountersBelow = 4000;
 constexpr unsigned kLoaderCountersAgainFrom = 4092;
 constexpr unsigned kTessaranIIIPickFrom = 3614;
 constexpr unsigned kDesktopPickFrom = 6215;
-
-// The count in a reply's value field: its digits up to the first other byte, none giving 0.
-// A number beyond the range of int is no count: a device answers "4294967295" for a counter
-// it does not have.
-int CounterValue(const uint8_t* field, int length) {
-    long long value = 0;
-    for (int i = 0; i < length && field[i] >= '0' && field[i] <= '9'; ++i) {
-        value = value * 10 + (field[i] - '0');
-        if (value > INT_MAX) return kNotAvailable;
-    }
-    return static_cast<int>(value);
-}
 
 }  // namespace
 
@@ -59,7 +46,7 @@ int VardenTransporter::ReadCounter(int, char key) {
     if (!EscCommand::FieldEquals(reply, command.c_str(), kEchoLength) ||
         reply[kCounterStatusOffset] != EscCommand::kAccepted)
         return kNotAvailable;
-    return CounterValue(reply + kValueOffset, replyLength - kValueOffset);
+    return EscCommand::ParseCount(reply + kValueOffset, replyLength - kValueOffset);
 }
 
 bool VardenTransporter::SupportsPickCounter() {

@@ -100,13 +100,7 @@ bool VardenTransporter::WritePrintData(const uint8_t* data, uint32_t length) {
             ok = port.Write(data + sent, std::min(kUsbPieceLength, length - sent));
         if (ok) return true;
         // The port stays open for the completion wait, which closes it.
-        std::string reason = NarrowString(port.GetLastErrorText());
-        if (reason.empty())
-            reason = NarrowString(port.GetPortName()) + EscCommand::Format(
-                                                            " error %lu",
-                                                            static_cast<unsigned long>(
-                                                                port.GetLastErrorCode()));
-        m_lastError = kPrintFailed + reason;
+        m_lastError = UsbPrintFailure(port);
         return false;
     }
     if (m_isAutoPrinterV6) {

@@ -80,6 +80,8 @@ TEST(LoaderCounters, RepliesOfBothLengths) {
     EXPECT_EQ(reads[0].replyLength, 12);
     EXPECT_EQ(reads[0].timeoutSeconds, 15);
     EXPECT_EQ(reads[1].replyLength, 17);
+    rig.device.ReplyWith("\x1b!f;5", "\x1b!f;51       123C");
+    EXPECT_EQ(loader->ReadCounter(0, '5'), 123) << "leading blanks are skipped";
 }
 
 TEST(LoaderCounters, ForeignRepliesAndChannelFailures) {

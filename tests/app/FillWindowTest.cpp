@@ -162,9 +162,10 @@ TEST(FillWindow, DeviceWithoutSettingsOrSerialNumbers) {
     EXPECT_TRUE(g.window->IsEnabled(IDC_UPDATE_SN));
 }
 
-TEST(FillWindow, FailedReadsKeepTheWindowsValues) {
+TEST(FillWindow, FailedReadsEmptyTheSerialNumbersAndKeepTheDisplaySettings) {
     FillRig f;
     TestWindow& w = *f.window;
+    // What the window showed of the device connected before.
     w.m_autoloaderSn = L"OLDLOAD";
     w.m_printerSn = L"OLDPRNT";
     w.m_overrideName = L"KEEPME";
@@ -174,8 +175,8 @@ TEST(FillWindow, FailedReadsKeepTheWindowsValues) {
     f.loader->plattorOk = false;
     f.Fill();
     EXPECT_EQ(w.GetItemText(IDC_STATUS), L"Transporter: Sense = 77");
-    EXPECT_EQ(w.m_autoloaderSn, L"OLDLOAD");
-    EXPECT_EQ(w.m_printerSn, L"OLDPRNT");
+    EXPECT_EQ(w.GetItemText(IDC_AUTOLOADER_SN), L"");
+    EXPECT_EQ(w.GetItemText(IDC_PRINTER_SN), L"");
     EXPECT_EQ(w.m_overrideName, L"KEEPME");
     EXPECT_TRUE(w.m_overrideNameFlag);
     EXPECT_EQ(w.m_beepsOnFault, 4);

@@ -26,6 +26,13 @@ protected:
         port = TestEnvironment::ComPort();
         ASSERT_GT(port, 0) << "run through tests/e2e/e2e-run with a simulated device";
     }
+    // Starts the program with the device's port and rate remembered, so that it connects
+    // at once, and waits for its window.
+    UiWindow StartOnTheDevicesPort() {
+        AppProfile::Write(L"Last Good", L"First Port", port);
+        AppProfile::Write(L"Last Good", L"Baud Rate", 115200);
+        return StartAndConnect();
+    }
     // Starts the program and waits for its window (shown once it has connected and filled).
     UiWindow StartAndConnect() {
         EXPECT_TRUE(app.Start()) << "CreateProcess failed: " << app.Process().StartError();
@@ -83,9 +90,7 @@ TEST_F(Autoloader, WindowFillsFromTheDeviceAndCloseRemembersPortAndRate) {
 }
 
 TEST_F(Autoloader, ApplySettingsStoresTheNameInTheDevice) {
-    AppProfile::Write(L"Last Good", L"First Port", port);
-    AppProfile::Write(L"Last Good", L"Baud Rate", 115200);
-    UiWindow main = StartAndConnect();
+    UiWindow main = StartOnTheDevicesPort();
     ASSERT_TRUE(main.Exists());
     ASSERT_TRUE(main.Enabled(T::kApplySettings)) << app.Describe();
 
@@ -114,9 +119,7 @@ TEST_F(Autoloader, ApplySettingsStoresTheNameInTheDevice) {
 }
 
 TEST_F(Autoloader, CloseWhileTheBlankNameQuestionIsUpWaitsForTheAnswer) {
-    AppProfile::Write(L"Last Good", L"First Port", port);
-    AppProfile::Write(L"Last Good", L"Baud Rate", 115200);
-    UiWindow main = StartAndConnect();
+    UiWindow main = StartOnTheDevicesPort();
     ASSERT_TRUE(main.Exists());
     ASSERT_TRUE(main.Checked(T::kOverrideFlag)) << app.Describe();
 

@@ -19,15 +19,27 @@ std::wstring LoadResourceString(UINT id) {
 
 }  // namespace
 
+MainDialog::HandlerScope::HandlerScope(MainDialog& window) : m_window(window) {
+    ++m_window.m_handlersRunning;
+}
+
+MainDialog::HandlerScope::~HandlerScope() {
+    --m_window.m_handlersRunning;
+    m_window.CloseIfPending();
+}
+
 MainDialog::BusyScope::BusyScope(MainDialog& window) : m_window(window) { m_window.m_busy = true; }
 
 MainDialog::BusyScope::~BusyScope() {
     m_window.m_busy = false;
-    if (m_window.m_closePending) {
-        m_window.m_closePending = false;
-        // Carried out from the window's own loop, once the handler has returned.
-        if (m_window.GetHwnd()) PostMessageW(m_window.GetHwnd(), WM_CLOSE, 0, 0);
-    }
+    m_window.CloseIfPending();
+}
+
+void MainDialog::CloseIfPending() {
+    if (!m_closePending || m_busy || m_handlersRunning > 0) return;
+    m_closePending = false;
+    // Carried out from the window's own loop, once the handler has returned.
+    if (GetHwnd()) PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
 }
 
 MainDialog::MainDialog(HWND parent) : Dialog(IDD_TAVRIX_DIALOG, parent) {
@@ -36,12 +48,20 @@ MainDialog::MainDialog(HWND parent) : Dialog(IDD_TAVRIX_DIALOG, parent) {
     m_baudRate = app.GetProfileInt(kLastGood, kBaudRateEntry, kNoGoodBaudRate);
     OnClicked(IDC_EXIT, [this] { OnBnClickedExit(); });
     OnClicked(IDC_ABOUT, [this] { OnBnClickedAbout(); });
-    OnClicked(IDC_UPDATE_FIRMWARE, [this] { OnBnClickedUpdateFirmware(); });
-    OnClicked(IDC_CALIBRATE, [this] { OnBnClickedCalibrate(); });
-    OnClicked(IDC_PRINT_GRID, [this] { OnBnClickedPrintGrid(); });
-    OnClicked(IDC_APPLY_SETTINGS, [this] { OnBnClickedApplySettings(); });
-    OnClicked(IDC_UPDATE_SN, [this] { OnBnClickedUpdateSn(); });
-    OnSelChange(IDC_PORT, [this] { OnCbnSelchangePort(); });
+    // The device handlers hold a close back while they run (a box of theirs or a message
+    // pump may dispatch one).
+    auto holdingClose = [this](void (MainDialog::*handler)()) {
+        return [this, handler] {
+            HandlerScope running(*this);
+            (this->*handler)();
+        };
+    };
+    OnClicked(IDC_UPDATE_FIRMWARE, holdingClose(&MainDialog::OnBnClickedUpdateFirmware));
+    OnClicked(IDC_CALIBRATE, holdingClose(&MainDialog::OnBnClickedCalibrate));
+    OnClicked(IDC_PRINT_GRID, holdingClose(&MainDialog::OnBnClickedPrintGrid));
+    OnClicked(IDC_APPLY_SETTINGS, holdingClose(&MainDialog::OnBnClickedApplySettings));
+    OnClicked(IDC_UPDATE_SN, holdingClose(&MainDialog::OnBnClickedUpdateSn));
+    OnSelChange(IDC_PORT, holdingClose(&MainDialog::OnCbnSelchangePort));
 }
 
 MainDialog::~MainDialog() { ReleaseDevice(); }
@@ -99,9 +119,9 @@ void MainDialog::ReleaseDevice() {
 }
 
 void MainDialog::OnClose() {
-    // Never free the device and the channel under a running operation: the close is held
-    // back until the operation's BusyScope ends.
-    if (m_busy) {
+    // Never free the device and the channel under a running handler or operation: the close
+    // is held back until its scope ends.
+    if (m_busy || m_handlersRunning > 0) {
         m_closePending = true;
         return;
     }

@@ -9,10 +9,11 @@
 // MainDialogCalibrate.cpp (calibration and grid), MainDialogFirmware.cpp (firmware update).
 //
 // Busy rule: a device handler starts with `if (!m_transporter || m_busy) return;` (the port
-// selection only tests m_busy) and holds a BusyScope for the whole operation instead of
-// setting m_busy by hand: a close asked for while it runs (through a message pump) is held
-// back and carried out when the scope ends, so the device and the channel are never freed
-// under a running operation.
+// selection only tests m_busy), before it reads the window or changes anything, and holds a
+// BusyScope for the whole operation instead of setting m_busy by hand. Every device handler
+// also runs inside a HandlerScope: a close asked for while one runs (through a message pump
+// or while a box of the handler is up) is held back and carried out once no handler runs and
+// no operation is busy, so the device and the channel are never freed under a handler.
 
 #include "framework/Dialog.h"
 #include "framework/SpinButton.h"
@@ -43,8 +44,21 @@ public:
     bool IsBusy() const { return m_busy; }
 
 protected:
+    // Marks a handler of the window as running for its life; at its end carries out a close
+    // that was asked for meanwhile, once nothing else holds it back.
+    class HandlerScope {
+    public:
+        explicit HandlerScope(MainDialog& window);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        MainDialog& m_window;
+    };
+
     // Sets m_busy for its life; at its end clears it and carries out a close that was asked
-    // for meanwhile.
+    // for meanwhile, once nothing else holds it back.
     class BusyScope {
     public:
         explicit BusyScope(MainDialog& window);
@@ -75,6 +89,8 @@ protected:
     void OnBnClickedAbout();
     // Releases the device object, then the channel (the device points into the channel).
     void ReleaseDevice();
+    // Posts the close that was held back, when no handler runs and no operation is busy.
+    void CloseIfPending();
 
     // Device handlers (bodies with their own features).
     void OnBnClickedUpdateFirmware();  // button 1002
@@ -125,6 +141,8 @@ protected:
     int m_baudRate = kNoGoodBaudRate;
     bool m_busy = false;
     std::wstring m_portPath;
-    // A close that arrived while m_busy was set; carried out when the operation ends.
+    // Device handlers running (nested ones through a message pump count each).
+    int m_handlersRunning = 0;
+    // A close that arrived while a handler ran or m_busy was set; carried out afterwards.
     bool m_closePending = false;
 };

@@ -54,12 +54,15 @@ void MainDialog::ShowTransporterInfo(bool connected) {
         EnableItem(id, displaySettings);
 
     if (device.HasSerialNumbers()) {
-        // The window keeps its values unless the read succeeded.
+        // A failed read empties the fields: the numbers of a device connected before must not
+        // be shown, nor written to this one by Update SN.
         std::string loaderSn, printerSn;
         if (device.GetSerialNumbers(loaderSn, printerSn)) {
             m_autoloaderSn = WidenString(loaderSn.c_str());
             m_printerSn = WidenString(printerSn.c_str());
         } else {
+            m_autoloaderSn.clear();
+            m_printerSn.clear();
             m_status = WidenString(device.GetErrorText());
         }
         if (!(device.CanWritePrinterSn() && manufacturing)) EnableItem(IDC_PRINTER_SN, false);

@@ -52,9 +52,11 @@ private:
 }  // namespace
 
 void MainDialog::OnBnClickedUpdateFirmware() {
+    // A click while another operation runs changes nothing, the check box included.
+    if (m_busy) return;
     CompatCheckReset resetCheck(GetHwnd(), m_disableCompatCheck);
     const bool skipCheck = IsDlgButtonChecked(GetHwnd(), IDC_DISABLE_COMPAT_CHECK) == BST_CHECKED;
-    if (!m_transporter || m_busy) return;
+    if (!m_transporter) return;
 
     BusyScope busy(*this);
     auto show = [this](const std::wstring& text) {

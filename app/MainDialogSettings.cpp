@@ -99,8 +99,10 @@ void MainDialog::ReadBackSerialNumbers() {
 }
 
 void MainDialog::OnBnClickedApplySettings() {
-    if (!UpdateData(true)) return;
+    // Tested before the window is read: a click while another operation runs (through its
+    // message pump) must leave the members as they are.
     if (!m_transporter || !m_channel || m_busy) return;
+    if (!UpdateData(true)) return;
 
     if (m_overrideNameFlag) {
         TrimRight(m_overrideName);
@@ -110,6 +112,8 @@ void MainDialog::OnBnClickedApplySettings() {
                     MB_YESNO) != IDYES)
                 return;
             m_overrideNameFlag = false;
+            // The box's loop may have dispatched a port change meanwhile.
+            if (!m_transporter || !m_channel || m_busy) return;
         }
     }
 
@@ -128,10 +132,10 @@ void MainDialog::OnBnClickedApplySettings() {
 }
 
 void MainDialog::OnBnClickedUpdateSn() {
+    if (!m_transporter || !m_channel || m_busy) return;
     // A refused field stops here as in Apply Settings: the serial numbers would otherwise be
     // the members' older values, not what the window shows.
     if (!UpdateData(true)) return;
-    if (!m_transporter || !m_channel || m_busy) return;
 
     BusyScope busy(*this);
     PumpMessages();

@@ -53,6 +53,7 @@ const wchar_t kFailed[] =
 TEST(CalibrateDialog, TestSendsMeanOffsetAndMarginsLoadsPrintsAndShowsDefaults) {
     ScriptedDevice device;
     TestCalibrate dialog(device);
+    device.Watch(dialog.GetHwnd(), IDC_CAL_STATUS);
     EXPECT_EQ(dialog.FieldsText(), L"32,32,5,75");
     dialog.Fields(L"30", L"35", L"7", L"80");
     dialog.Click(IDC_CAL_TEST);
@@ -60,6 +61,9 @@ TEST(CalibrateDialog, TestSendsMeanOffsetAndMarginsLoadsPrintsAndShowsDefaults) 
                                          "SetTopMargin 80",      "LoadPrinter 0",
                                          "GetPrintGridFile 3",   "WritePrintData 3"};
     EXPECT_EQ(device.calls, expected);
+    // What the dialog shows while it loads and while it prints.
+    EXPECT_EQ(device.statuses[3], L"Loading the Printer");
+    EXPECT_EQ(device.statuses[4], L"Printing the Offset Marks");
     EXPECT_EQ(dialog.GetItemText(IDC_CAL_STATUS), std::wstring(kReadMarks));
     EXPECT_EQ(dialog.FieldsText(), L"32,32,5,75");
 

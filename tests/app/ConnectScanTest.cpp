@@ -284,16 +284,39 @@ TEST(ConnectScan, ComboConnectsOnTheChosenPort) {
     EXPECT_EQ(nothing.m_portIndex, 1);
 }
 
-TEST(ConnectScan, WaitWindowShowsItselfAndTheTextItIsGiven) {
+TEST(ConnectScan, WaitWindowShowsItself) {
     WaitDialog wait(nullptr);
     HWND hwnd = FindWindowW(nullptr, L"Scanning...");
     ASSERT_EQ(hwnd, wait.GetHwnd());
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(wait.GetItemText(IDC_WAIT_TEXT), L"Scanning ports for transporters, please wait");
-    wait.SetText(L"Looking for a transporter on COM3 at 9600 baud");
-    EXPECT_EQ(wait.GetItemText(IDC_WAIT_TEXT), L"Looking for a transporter on COM3 at 9600 baud");
     wait.Close();
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(ConnectScan, EachAttemptSaysWhereAndAtWhichRateItLooks) {
+    WindowRig rig;
+    SilentDevice silent;
+    rig.channels.AddSerial(12, silent);
+    rig.SetProfile(MainDialog::kLastGood, MainDialog::kFirstPortEntry, 12);
+    rig.SetProfile(MainDialog::kLastGood, MainDialog::kBaudRateEntry, 38400);
+    // At each inquiry: the wait window's text during the start-up scan, else the status line.
+    std::vector<std::wstring> shown;
+    rig.channels.onTransact = [&] {
+        HWND wait = FindWindowW(nullptr, L"Scanning...");
+        HWND text = wait ? GetDlgItem(wait, IDC_WAIT_TEXT)
+                         : GetDlgItem(rig.window->GetHwnd(), IDC_STATUS);
+        wchar_t buffer[128] = L"";
+        GetWindowTextW(text, buffer, 128);
+        shown.push_back(buffer);
+    };
+    TestWindow& window = rig.Open();
+    window.m_portIndex = 12;
+    EXPECT_FALSE(window.ConnectOnPort(nullptr));
+    const std::wstring at = L"Looking for a transporter on COM12 at ";
+    EXPECT_EQ(shown, (std::vector<std::wstring>{at + L"38400 baud", at + L"9600 baud",
+                                                 at + L"115200 baud", at + L"115200 baud",
+                                                 at + L"9600 baud", at + L"38400 baud"}));
 }
 
 TEST(ConnectScan, SystemChannelsAreNullWhereNothingIsAttached) {

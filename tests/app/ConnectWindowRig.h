@@ -39,18 +39,26 @@
 // The rig lives in its own namespace: other window tests link into the same program.
 namespace connectrig {
 
-// A serial channel that reports its rate changes to the factory's events.
+// A serial channel that reports its rate changes to the factory's events and calls the
+// factory's onTransact before each exchange.
 class TrackedChannel : public SimChannel {
 public:
-    TrackedChannel(SimDevice& device, Kind kind, int port, std::vector<std::string>& events)
-        : SimChannel(device, kind, port), m_events(events) {}
+    TrackedChannel(SimDevice& device, Kind kind, int port, std::vector<std::string>& events,
+                   const std::function<void()>& onTransact)
+        : SimChannel(device, kind, port), m_events(events), m_onTransact(onTransact) {}
     bool SetBaudRate(int baud) override {
         m_events.push_back("rate " + std::to_string(baud));
         return SimChannel::SetBaudRate(baud);
     }
+    bool Transact(const byte* command, int commandLength, byte* reply, int replyLength,
+                  int timeoutSeconds) override {
+        if (m_onTransact) m_onTransact();
+        return SimChannel::Transact(command, commandLength, reply, replyLength, timeoutSeconds);
+    }
 
 private:
     std::vector<std::string>& m_events;
+    const std::function<void()>& m_onTransact;
 };
 
 class FakeChannels : public ChannelFactory {
@@ -69,7 +77,7 @@ public:
         auto found = m_serial.find(port);
         if (found == m_serial.end()) return nullptr;
         std::unique_ptr<TrackedChannel> tracked(
-            new TrackedChannel(*found->second, SimChannel::Kind::Serial, port, events));
+            new TrackedChannel(*found->second, SimChannel::Kind::Serial, port, events, onTransact));
         tracked->SimChannel::SetBaudRate(baud);  // the rate it opened at
         lastSerial = tracked.get();
         if (onOpen) onOpen(*tracked);
@@ -107,6 +115,8 @@ public:
     SimChannel* lastSerial = nullptr;
     // Called on every serial channel made (to inject channel failures).
     std::function<void(SimChannel&)> onOpen;
+    // Called before every exchange on a serial channel.
+    std::function<void()> onTransact;
 
 private:
     std::map<int, SimDevice*> m_serial;

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -162,9 +163,10 @@ TEST(FillWindow, DeviceWithoutSettingsOrSerialNumbers) {
     EXPECT_TRUE(g.window->IsEnabled(IDC_UPDATE_SN));
 }
 
-TEST(FillWindow, FailedReadsKeepTheWindowsValues) {
+TEST(FillWindow, FailedReadsEmptyTheSerialNumbersAndKeepTheDisplaySettings) {
     FillRig f;
     TestWindow& w = *f.window;
+    // What the window showed of the device connected before.
     w.m_autoloaderSn = L"OLDLOAD";
     w.m_printerSn = L"OLDPRNT";
     w.m_overrideName = L"KEEPME";
@@ -174,8 +176,8 @@ TEST(FillWindow, FailedReadsKeepTheWindowsValues) {
     f.loader->plattorOk = false;
     f.Fill();
     EXPECT_EQ(w.GetItemText(IDC_STATUS), L"Transporter: Sense = 77");
-    EXPECT_EQ(w.m_autoloaderSn, L"OLDLOAD");
-    EXPECT_EQ(w.m_printerSn, L"OLDPRNT");
+    EXPECT_EQ(w.GetItemText(IDC_AUTOLOADER_SN), L"");
+    EXPECT_EQ(w.GetItemText(IDC_PRINTER_SN), L"");
     EXPECT_EQ(w.m_overrideName, L"KEEPME");
     EXPECT_TRUE(w.m_overrideNameFlag);
     EXPECT_EQ(w.m_beepsOnFault, 4);
@@ -241,20 +243,29 @@ TEST(FillWindow, DisconnectedDisablesOnlyTheDeviceControls) {
     EXPECT_EQ(w.GetItemText(IDC_AUTOLOADER_SN), L"L1234567");  // the last texts stay
 }
 
-// Real models over the simulated autoloader: every control follows what the device object
-// reports after its initialisation, in both modes.
+// Real models over the simulated autoloader, as a user sees the window after the fill in
+// both modes: which controls take input and what the counters' caption reads. The serial-
+// number edits open only in manufacturing mode, and only where that number may be written.
 TEST(FillWindow, SimulatedModelsInBothModes) {
     struct Model {
         const char* loader;
         const char* version;
         const char* printer;  // null: none
         const char* printerVersion;
+        bool updateSn, calibrate, grid, loaderSn, printerSn, display, apply;
+        const wchar_t* caption;
     };
     const Model models[] = {
-        {"VARDEN 7340", "VERSION 3.214A", "VARDEN PRINTER", "VERSION 6.010"},
-        {"VARDEN QM7310", "VERSION 2.100B", nullptr, nullptr},
-        {"Tessaran III", "VERSION 1.050C", "TOLVANE", "XJQN22"},
-        {"CD-R TRANSPORTER", "VERSION 4.000A", "VARDEN PRINTER", "VERSION 5.990"},
+        {"VARDEN 7340", "VERSION 3.214A", "VARDEN PRINTER", "VERSION 6.010",
+         true, false, false, true, true, true, true, L"ITS Count"},
+        // Desktop firmware up to 3000 takes no settings, but has display settings.
+        {"VARDEN QM7310", "VERSION 2.100B", nullptr, nullptr,
+         false, false, false, false, false, true, true, L"Image Count"},
+        // The Tolvane printer's serial number is never written from here.
+        {"Tessaran III", "VERSION 1.050C", "TOLVANE", "XJQN22",
+         true, true, false, true, false, true, true, L"ITS Count"},
+        {"CD-R TRANSPORTER", "VERSION 4.000A", "VARDEN PRINTER", "VERSION 5.990",
+         true, true, true, true, true, false, false, L"Image Count"},
     };
     for (const Model& m : models) {
         for (bool manufacturing : {false, true}) {
@@ -268,28 +279,22 @@ TEST(FillWindow, SimulatedModelsInBothModes) {
             rig.SetProfile(MainDialog::kLastGood, MainDialog::kBaudRateEntry, 115200);
             TestWindow& w = rig.Open();
             ASSERT_NE(w.m_transporter, nullptr) << m.loader;
-            Transporter& t = *w.m_transporter;
             const std::string where = std::string(m.loader) + (manufacturing ? " mfng" : "");
-            const bool sn = t.HasSerialNumbers();
-            const bool settings = t.SupportsSettings();
-            const bool plattor = t.SupportsPlattorParams();
             EXPECT_TRUE(w.IsEnabled(IDC_UPDATE_FIRMWARE)) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_UPDATE_SN), settings && sn) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_CALIBRATE), t.CanCalibrate()) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_PRINT_GRID), t.CanPrintGrid()) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_AUTOLOADER_SN),
-                      settings && sn && t.CanWriteLoaderSn() && manufacturing) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_PRINTER_SN),
-                      settings && sn && t.CanWritePrinterSn() && manufacturing) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_OVERRIDE_NAME), plattor) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_BEEPS_SPIN), plattor) << where;
-            EXPECT_EQ(w.IsEnabled(IDC_APPLY_SETTINGS), plattor && sn) << where;
-            EXPECT_EQ(w.GetItemText(IDC_CALIBRATE),
-                      settings && !t.SupportsRotationOffset() ? L"&Calibrate Margins"
-                                                              : L"&Calibrate Rotator") << where;
-            EXPECT_EQ(w.GetItemText(IDC_IMAGE_COUNT_LABEL),
-                      t.HasItsCounters() ? L"ITS Count" : L"Image Count") << where;
-            EXPECT_EQ(w.GetItemText(IDC_INQUIRY_ID), WidenString(t.GetInquiryId())) << where;
+            EXPECT_EQ(w.IsEnabled(IDC_UPDATE_SN), m.updateSn) << where;
+            EXPECT_EQ(w.IsEnabled(IDC_CALIBRATE), m.calibrate) << where;
+            EXPECT_EQ(w.IsEnabled(IDC_PRINT_GRID), m.grid) << where;
+            EXPECT_EQ(w.IsEnabled(IDC_AUTOLOADER_SN), m.loaderSn && manufacturing) << where;
+            EXPECT_EQ(w.IsEnabled(IDC_PRINTER_SN), m.printerSn && manufacturing) << where;
+            for (int id : {IDC_OVERRIDE_NAME, IDC_OVERRIDE_NAME_FLAG, IDC_BEEPS_ON_FAULT,
+                           IDC_BEEPS_SPIN})
+                EXPECT_EQ(w.IsEnabled(id), m.display) << where << " " << id;
+            EXPECT_EQ(w.IsEnabled(IDC_APPLY_SETTINGS), m.apply) << where;
+            EXPECT_EQ(w.GetItemText(IDC_CALIBRATE), L"&Calibrate Rotator") << where;
+            EXPECT_EQ(w.GetItemText(IDC_IMAGE_COUNT_LABEL), m.caption) << where;
+            char inquiry[40];
+            std::snprintf(inquiry, sizeof inquiry, "%-16s%-16s", m.loader, m.version);
+            EXPECT_EQ(w.GetItemText(IDC_INQUIRY_ID), WidenString(inquiry)) << where;
             EXPECT_TRUE(rig.boxes.texts.empty()) << where;
         }
     }

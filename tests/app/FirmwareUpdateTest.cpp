@@ -88,6 +88,8 @@ TEST(FirmwareUpdate, SkippedCheckSendsTheFileInBlocksAt38400AndReconnects) {
     const std::string file = Image(9000);
     rig.files.path = rig.MakeFile(L"loader.bin", file);
     Tick(rig.window);
+    std::vector<long> sleepsAtReopen;
+    rig.channels.onOpen = [&](SimChannel&) { sleepsAtReopen = rig.loader.Log().Sleeps(); };
 
     rig.window.Click(IDC_UPDATE_FIRMWARE);
 
@@ -108,9 +110,9 @@ TEST(FirmwareUpdate, SkippedCheckSendsTheFileInBlocksAt38400AndReconnects) {
     EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Flash update succeeded");
     EXPECT_NE(rig.window.Text(IDC_INQUIRY_ID).find(L"3.300A"), std::wstring::npos)
         << rig.window.Text(IDC_INQUIRY_ID);
-    // 5 s after the download, then the loader's restart delay before the port is opened.
-    std::vector<long> sleeps = rig.loader.Log().Sleeps();
-    EXPECT_NE(std::find(sleeps.begin(), sleeps.end(), 10000L), sleeps.end());
+    // The loader's restart delay is the last wait before the port is opened again.
+    ASSERT_FALSE(sleepsAtReopen.empty());
+    EXPECT_EQ(sleepsAtReopen.back(), 10000);
     // The box is cleared on screen and in the member.
     EXPECT_FALSE(rig.window.Checked(IDC_DISABLE_COMPAT_CHECK));
     EXPECT_FALSE(rig.window.m_disableCompatCheck);
@@ -193,6 +195,56 @@ TEST(FirmwareUpdate, RefusedRateChangeShowsAFailureAndStartsNothing) {
     EXPECT_EQ(rig.loader.Log().Count("\x1b!g"), 0);
     EXPECT_TRUE(sent.lengths.empty());
     EXPECT_EQ(rig.window.m_baudRate, 115200);
+}
+
+TEST(FirmwareUpdate, EachFailureShowsItsTextAndSendsNothingAfterIt) {
+    // A pipe has no size; the process's memory file under Linux has one but no readable
+    // first byte.
+    const std::wstring pipe = L"\\\\.\\pipe\\tavrix-size-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring unreadable = L"Z:\\proc\\self\\mem";
+    enum Fault { NoChannel, NoSize, NoRead, PortRate, BeginRefused, DataRefused };
+    struct Case {
+        Fault fault;
+        std::wstring status;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {NoChannel, L"No transporter available", {}},
+        {NoSize, L"Unable to get size of file '" + pipe + L"'", {}},
+        {NoRead, L"Unable to read version info from file '" + unreadable + L"'", {}},
+        {PortRate, L"Unable to change to 38400 Baud on COM3", {}},
+        {BeginRefused, L"Failed to send Update Flash command - Transporter: Sense = 41",
+         {"BeginFlash 9000"}},
+        {DataRefused, L"Error sending flash data - Transporter: Sense = 41",
+         {"BeginFlash 9000", "SendFlashData 4096"}},
+    };
+    for (const Case& c : cases) {
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        device.SetError("Transporter: Sense = 41");
+        rig.files.path = rig.MakeFile(L"loader.bin", Image(9000));
+        Tick(rig.window);
+        HANDLE server = INVALID_HANDLE_VALUE;
+        if (c.fault == NoChannel) rig.window.m_channel.reset();
+        if (c.fault == NoSize) {
+            server = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0,
+                                      0, 0, nullptr);
+            rig.files.path = pipe;
+        }
+        if (c.fault == NoRead) rig.files.path = unreadable;
+        if (c.fault == PortRate)
+            static_cast<SimChannel&>(*rig.window.m_channel)
+                .Fail(SimChannel::Op::SetBaudRate, "", ChannelError::SetCommStateFailed);
+        device.beginFlashOk = c.fault != BeginRefused;
+        device.flashDataOk = c.fault != DataRefused;
+
+        rig.window.Click(IDC_UPDATE_FIRMWARE);
+
+        if (server != INVALID_HANDLE_VALUE) CloseHandle(server);
+        EXPECT_EQ(rig.window.Text(IDC_STATUS), c.status);
+        EXPECT_EQ(device.calls, c.calls) << c.fault;
+        EXPECT_FALSE(rig.window.IsBusy());
+    }
 }
 
 TEST(FirmwareUpdate, PrinterFirmwareKeepsTheDeviceAndEndsWithCompleted) {

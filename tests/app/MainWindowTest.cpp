@@ -29,6 +29,7 @@ public:
     bool HasDevice() const { return m_transporter && m_channel; }
     int BaudRate() const { return m_baudRate; }
     int PortIndex() const { return m_portIndex; }
+    const std::wstring& LoaderSn() const { return m_autoloaderSn; }
     // Runs during while a device operation holds the busy flag.
     void RunBusy(const std::function<void()>& during) {
         BusyScope busy(*this);
@@ -147,9 +148,12 @@ TEST_F(MainWindowTest, FieldChecksStopTheReadAtTheFailingField) {
 
     SetDlgItemTextW(hwnd, IDC_BEEPS_ON_FAULT, L"many");
     SetDlgItemTextW(hwnd, IDC_AUTOLOADER_SN, L"NEWSN");
+    SendDlgItemMessageW(hwnd, IDC_PORT, CB_SETCURSEL, 5, 0);
     EXPECT_FALSE(window.UpdateData(true));
     EXPECT_EQ(std::vector<std::wstring>{L"Enter an integer."}, boxes.Texts());
-    SendDlgItemMessageW(hwnd, IDC_PORT, CB_SETCURSEL, 5, 0);
+    // The fields after the refused one were not read.
+    EXPECT_EQ(L"L1234567", window.LoaderSn());
+    EXPECT_EQ(3, window.PortIndex());
 
     // A nine-character serial number set from outside the keyboard fails the read.
     boxes.shown.clear();

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ namespace opsrig {
 
 class ScriptedDevice : public Transporter {
 public:
-    explicit ScriptedDevice(HWND window = nullptr) : m_window(window) {
+    explicit ScriptedDevice(HWND window = nullptr, int statusId = IDC_STATUS)
+        : m_window(window), m_statusId(statusId) {
         m_settingsSupported = true;
         m_rotationOffsetSupported = true;
         m_printerPresent = 1;
@@ -37,10 +39,16 @@ public:
         m_printerPresent = printer;
     }
     void SetError(const std::string& text) { m_lastError = text; }
+    // Notes the text of this window's status control at every call from now on.
+    void Watch(HWND window, int statusId) {
+        m_window = window;
+        m_statusId = statusId;
+    }
 
     // Results the test sets.
     bool senseOk = true, writeOk = true, storeOk = true, readOk = true;
     bool loadOk = true, unloadOk = true, printOk = true, loaded = false;
+    bool beginFlashOk = true, flashDataOk = true;
     std::string name = "FRONTDSK        ";
     bool overrideFlag = true, fifthFlag = true;
     std::string loaderSn = "L0000001", printerSn = "P0000001";
@@ -70,8 +78,12 @@ public:
     }
     bool IsPrinterLoaded() override { return loaded; }
     bool IsFirmwareFileValid(const uint8_t*, uint32_t, bool*) override { return false; }
-    bool BeginFlash(uint32_t) override { return false; }
-    bool SendFlashData(const uint8_t*, uint32_t) override { return false; }
+    bool BeginFlash(uint32_t size) override {
+        return Note("BeginFlash " + std::to_string(size), beginFlashOk);
+    }
+    bool SendFlashData(const uint8_t*, uint32_t length) override {
+        return Note("SendFlashData " + std::to_string(length), flashDataOk);
+    }
     bool GetSerialNumbers(std::string& l, std::string& p) override {
         l.clear();
         p.clear();
@@ -136,12 +148,13 @@ private:
         calls.push_back(call);
         if (m_window) {
             wchar_t text[512] = L"";
-            GetDlgItemTextW(m_window, IDC_STATUS, text, 512);
+            GetDlgItemTextW(m_window, m_statusId, text, 512);
             statuses.push_back(text);
         }
         return result;
     }
     HWND m_window;
+    int m_statusId;
 };
 
 class OpsWindow : public MainDialog {
@@ -160,8 +173,8 @@ public:
     using MainDialog::m_status;
     using MainDialog::m_transporter;
 
-    void Click(int id) {
-        SendMessageW(GetHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+    void Click(int id, int code = BN_CLICKED) {
+        SendMessageW(GetHwnd(), WM_COMMAND, MAKEWPARAM(id, code),
                      reinterpret_cast<LPARAM>(GetItem(id)));
     }
     std::wstring Text(int id) const { return GetItemText(id); }
@@ -175,13 +188,22 @@ class AnsweredBoxes : public MessageBoxes {
 public:
     int Show(HWND, const std::wstring& text, const std::wstring&, UINT) override {
         texts.push_back(text);
-        if (answers.empty()) return IDCANCEL;
-        int answer = answers.front();
-        answers.pop_front();
+        int answer = IDCANCEL;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        // What reaches the window while the box is up (its loop dispatches the messages).
+        if (whileShown) {
+            std::function<void()> once;
+            once.swap(whileShown);
+            once();
+        }
         return answer;
     }
     std::deque<int> answers;
     std::vector<std::wstring> texts;
+    std::function<void()> whileShown;
 };
 
 class PickedFile : public FileDialogs {

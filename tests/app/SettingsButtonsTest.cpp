@@ -100,17 +100,63 @@ TEST(ApplySettings, RefusalsAndFailures) {
         EXPECT_EQ(device.Count("GetPlattorParams"), 0);
         EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Printer: Sense = 9");
     }
-    {  // a busy window does nothing
+    {  // while another operation runs, no device button reads the window, asks or sends
         OpsRig rig;
         ScriptedDevice& device = rig.UseScripted();
         struct Busy : MainDialog {
             static void Set(MainDialog& w, bool on) { static_cast<Busy&>(w).m_busy = on; }
         };
+        rig.window.m_status = L"Downloading - 45%";
+        Type(rig.window, IDC_STATUS, L"typed over");
+        Type(rig.window, IDC_BEEPS_ON_FAULT, L"x");
+        Tick(rig.window, IDC_DISABLE_COMPAT_CHECK, true);
         Busy::Set(rig.window, true);
-        rig.window.Click(IDC_APPLY_SETTINGS);
-        rig.window.Click(IDC_UPDATE_SN);
+        for (int id : {IDC_APPLY_SETTINGS, IDC_UPDATE_SN, IDC_UPDATE_FIRMWARE, IDC_CALIBRATE,
+                       IDC_PRINT_GRID})
+            rig.window.Click(id);
         EXPECT_TRUE(device.calls.empty());
+        EXPECT_TRUE(rig.boxes.texts.empty());
+        EXPECT_TRUE(rig.files.asked.empty());
+        EXPECT_EQ(rig.window.m_status, L"Downloading - 45%");
+        EXPECT_FALSE(rig.window.m_disableCompatCheck);
+        EXPECT_TRUE(rig.window.Checked(IDC_DISABLE_COMPAT_CHECK));
         Busy::Set(rig.window, false);
+    }
+}
+
+TEST(ApplySettings, CloseOrPortChangeWhileTheBlankNameQuestionIsUp) {
+    for (bool close : {true, false}) {
+        OpsRig rig;
+        ScriptedDevice& device = rig.UseScripted();
+        HWND hwnd = rig.window.GetHwnd();
+        Type(rig.window, IDC_OVERRIDE_NAME, L"");
+        Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+        rig.boxes.answers = {IDYES};
+        std::vector<std::string> callsBefore;
+        rig.boxes.whileShown = [&] {
+            if (close) {
+                SendMessageW(hwnd, WM_CLOSE, 0, 0);
+                return;
+            }
+            // The device goes before a new connection is tried; COM5 has none.
+            SendDlgItemMessageW(hwnd, IDC_PORT, CB_SETCURSEL, 5, 0);
+            callsBefore = device.calls;
+            rig.window.Click(IDC_PORT, CBN_SELCHANGE);
+        };
+        rig.window.Click(IDC_APPLY_SETTINGS);
+        ASSERT_TRUE(IsWindow(hwnd)) << close;
+        if (close) {
+            // The answer is carried out on the device, then the window closes.
+            EXPECT_EQ(device.Count("SetPlattorParams  0 0 0 0"), 1);
+            EXPECT_EQ(device.Count("GetPlattorParams"), 1);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            EXPECT_FALSE(IsWindow(hwnd));
+        } else {
+            EXPECT_TRUE(callsBefore.empty());
+            EXPECT_EQ(rig.window.m_transporter, nullptr);
+            EXPECT_FALSE(rig.window.IsBusy());
+        }
     }
 }
 
@@ -128,6 +174,11 @@ TEST(ApplySettings, NoSenseAnswerStillReadsBackAndAFailedReadKeepsTheFields) {
     EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
     EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"KEEPME");
     EXPECT_TRUE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
+    // Update SN's read-back on the same device keeps the numbers entered as well.
+    Type(rig.window, IDC_AUTOLOADER_SN, L"A1");
+    rig.window.Click(IDC_UPDATE_SN);
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+    EXPECT_EQ(rig.window.Text(IDC_AUTOLOADER_SN), L"A1");
 }
 
 TEST(UpdateSn, LowersTheLineTo38400AndStaysThere) {
@@ -195,13 +246,14 @@ TEST(SettingsOnTheSimulatedLoader, SerialNumbersAndNameRoundTrip) {
     EXPECT_EQ(rig.window.Text(IDC_AUTOLOADER_SN), L"A77     ");
     EXPECT_EQ(rig.loader.BaudRate(), 38400);
 
-    if (rig.window.m_transporter->SupportsPlattorParams()) {
-        Type(rig.window, IDC_OVERRIDE_NAME, L"FRONT DESK");
-        Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
-        Type(rig.window, IDC_BEEPS_ON_FAULT, L"3");
-        rig.window.Click(IDC_APPLY_SETTINGS);
-        EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
-        EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"FRONT DESK      ");
-        EXPECT_TRUE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
-    }
+    // The 7340 takes display settings.
+    ASSERT_TRUE(rig.window.m_transporter->SupportsPlattorParams());
+    Type(rig.window, IDC_OVERRIDE_NAME, L"FRONT DESK");
+    Tick(rig.window, IDC_OVERRIDE_NAME_FLAG, true);
+    Type(rig.window, IDC_BEEPS_ON_FAULT, L"3");
+    rig.window.Click(IDC_APPLY_SETTINGS);
+    EXPECT_EQ(rig.window.Text(IDC_STATUS), L"Parameter update succeeded");
+    EXPECT_EQ(rig.loader.StoredText(100) + rig.loader.StoredText(101), "FRONT DESK      ");
+    EXPECT_EQ(rig.window.Text(IDC_OVERRIDE_NAME), L"FRONT DESK      ");
+    EXPECT_TRUE(rig.window.Checked(IDC_OVERRIDE_NAME_FLAG));
 }

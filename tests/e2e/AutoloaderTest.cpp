@@ -1,7 +1,8 @@
 // The program against the simulated autoloader with its printer (a VARDEN 7340 loader, a
 // CD-R AutoPrinter printer; tests/e2e/simdevice/AutoloaderHost.cpp holds what it keeps):
-// the window fills from the device, Apply Settings changes what the device stores, and the
-// close remembers the port and rate that worked.
+// the window fills from the device, Apply Settings changes what the device stores, the
+// close remembers the port and rate that worked, and a close while the blank-name question
+// is up waits for the answer.
 
 #include "AppProfile.h"
 #include "SimDeviceFiles.h"
@@ -24,6 +25,13 @@ protected:
     void SetUp() override {
         port = TestEnvironment::ComPort();
         ASSERT_GT(port, 0) << "run through tests/e2e/e2e-run with a simulated device";
+    }
+    // Starts the program with the device's port and rate remembered, so that it connects
+    // at once, and waits for its window.
+    UiWindow StartOnTheDevicesPort() {
+        AppProfile::Write(L"Last Good", L"First Port", port);
+        AppProfile::Write(L"Last Good", L"Baud Rate", 115200);
+        return StartAndConnect();
     }
     // Starts the program and waits for its window (shown once it has connected and filled).
     UiWindow StartAndConnect() {
@@ -82,9 +90,7 @@ TEST_F(Autoloader, WindowFillsFromTheDeviceAndCloseRemembersPortAndRate) {
 }
 
 TEST_F(Autoloader, ApplySettingsStoresTheNameInTheDevice) {
-    AppProfile::Write(L"Last Good", L"First Port", port);
-    AppProfile::Write(L"Last Good", L"Baud Rate", 115200);
-    UiWindow main = StartAndConnect();
+    UiWindow main = StartOnTheDevicesPort();
     ASSERT_TRUE(main.Exists());
     ASSERT_TRUE(main.Enabled(T::kApplySettings)) << app.Describe();
 
@@ -109,6 +115,31 @@ TEST_F(Autoloader, ApplySettingsStoresTheNameInTheDevice) {
     EXPECT_TRUE(main.Checked(T::kOverrideFlag));
     EXPECT_TRUE(app.CloseAndWait(10000)) << app.Describe();
     // The button read the window, whose port list has no item for this port: the port stays.
+    EXPECT_EQ(port, AppProfile::Read(L"Last Good", L"First Port", -99));
+}
+
+TEST_F(Autoloader, CloseWhileTheBlankNameQuestionIsUpWaitsForTheAnswer) {
+    UiWindow main = StartOnTheDevicesPort();
+    ASSERT_TRUE(main.Exists());
+    ASSERT_TRUE(main.Checked(T::kOverrideFlag)) << app.Describe();
+
+    ASSERT_TRUE(main.SetText(T::kOverrideName, L"   "));
+    int stores = SimDeviceFiles::Received("<ESC>!g1C");
+    main.Press(T::kApplySettings);
+    UiWindow box = app.MessageBox(20000);
+    ASSERT_TRUE(box.Exists()) << app.Describe();
+    EXPECT_EQ(L"The Override Name flag is cleared when the name is blank. Proceed anyway?",
+              box.MessageText());
+    // The close reaches the window through the box's own loop.
+    main.Close();
+    Sleep(1000);
+    ASSERT_TRUE(T::Answer(box, IDYES)) << app.Describe();
+
+    // The answer is carried out on the device, then the program ends on its own.
+    ASSERT_TRUE(app.Process().WaitExit(90000)) << app.Describe();
+    EXPECT_EQ(0u, app.Process().ExitCode());
+    EXPECT_EQ(stores + 1, SimDeviceFiles::Received("<ESC>!g1C"));
+    EXPECT_EQ("00", SimDeviceFiles::State("text.099").substr(1, 2));
     EXPECT_EQ(port, AppProfile::Read(L"Last Good", L"First Port", -99));
 }
 

@@ -1,6 +1,7 @@
 // A firmware update on the simulated autoloader (a VARDEN 7340, which switches to its boot
 // loader for the download): a crafted image reaches the device byte for byte through the
-// program's file dialog, and the program finds the device again afterwards.
+// program's file dialog, the device buttons clicked meanwhile change nothing, and the
+// program finds the device again afterwards.
 
 #include "AppProfile.h"
 #include "FirmwareImage.h"
@@ -33,9 +34,24 @@ TEST(Firmware, CraftedImageReachesTheDeviceAndTheProgramReconnects) {
 
     main.Press(T::kUpdateFirmware);
     ASSERT_TRUE(app.ChooseFile(L"Select file to load flash from", path, 20000)) << app.Describe();
+    // While the update runs (its message pump dispatches them) another port is chosen
+    // without telling the window, and every device button is clicked: the program reads
+    // none of it and sends nothing for it.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main.Control(T::kPort), CB_SETCURSEL, port == 1 ? 2 : 1, 0,
+                        SMTO_ABORTIFHUNG, UiWindow::kReplyMs, &ignored);
+    main.SetChecked(T::kNoCompatCheck, true);
+    for (int id : {T::kApplySettings, T::kUpdateSn, T::kUpdateFirmware, T::kPrintGrid,
+                   T::kCalibrate})
+        main.Press(id);
     // The boot switch, the download and the restarts take about 40 s on the line.
     ASSERT_TRUE(T::WaitText(main, T::kStatus, L"Flash update succeeded", 150000))
         << app.Describe();
+    Sleep(10000);
+    EXPECT_EQ(L"Flash update succeeded", main.Text(T::kStatus));
+    EXPECT_EQ(0, SimDeviceFiles::Received("<ESC>!g1C"));
+    EXPECT_EQ(0, SimDeviceFiles::Received("<ESC>!f9"));
+    EXPECT_FALSE(app.MessageBox(0).Exists()) << app.Describe();
 
     std::string received = SimDeviceFiles::Image();
     EXPECT_EQ(image.size(), received.size());

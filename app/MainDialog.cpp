@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "framework/AppBase.h"
 #include "framework/DataExchange.h"
+#include "links/SystemUtil.h"
 
 namespace {
 
@@ -31,6 +32,10 @@ MainDialog::HandlerScope::~HandlerScope() {
 MainDialog::BusyScope::BusyScope(MainDialog& window) : m_window(window) { m_window.m_busy = true; }
 
 MainDialog::BusyScope::~BusyScope() {
+    // Clicks and keys that reached the window during the operation but were not dispatched
+    // yet (it was sleeping or waiting on the device) are dispatched while still busy, so that
+    // they change nothing and do not start an operation afterwards.
+    PumpMessages();
     m_window.m_busy = false;
     m_window.CloseIfPending();
 }

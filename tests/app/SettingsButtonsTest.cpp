@@ -104,23 +104,32 @@ TEST(ApplySettings, RefusalsAndFailures) {
         OpsRig rig;
         ScriptedDevice& device = rig.UseScripted();
         struct Busy : MainDialog {
-            static void Set(MainDialog& w, bool on) { static_cast<Busy&>(w).m_busy = on; }
+            static void Run(MainDialog& w, const std::function<void()>& during) {
+                BusyScope busy(w);
+                during();
+            }
         };
         rig.window.m_status = L"Downloading - 45%";
         Type(rig.window, IDC_STATUS, L"typed over");
         Type(rig.window, IDC_BEEPS_ON_FAULT, L"x");
         Tick(rig.window, IDC_DISABLE_COMPAT_CHECK, true);
-        Busy::Set(rig.window, true);
-        for (int id : {IDC_APPLY_SETTINGS, IDC_UPDATE_SN, IDC_UPDATE_FIRMWARE, IDC_CALIBRATE,
-                       IDC_PRINT_GRID})
-            rig.window.Click(id);
+        Busy::Run(rig.window, [&] {
+            for (int id : {IDC_APPLY_SETTINGS, IDC_UPDATE_SN, IDC_UPDATE_FIRMWARE, IDC_CALIBRATE,
+                           IDC_PRINT_GRID})
+                rig.window.Click(id);
+            // Clicks that wait in the queue until the operation ends act no later.
+            for (int id : {IDC_APPLY_SETTINGS, IDC_UPDATE_SN, IDC_UPDATE_FIRMWARE})
+                PostMessageW(rig.window.GetHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(rig.window.GetHwnd(), id)));
+        });
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         EXPECT_TRUE(device.calls.empty());
         EXPECT_TRUE(rig.boxes.texts.empty());
         EXPECT_TRUE(rig.files.asked.empty());
         EXPECT_EQ(rig.window.m_status, L"Downloading - 45%");
         EXPECT_FALSE(rig.window.m_disableCompatCheck);
         EXPECT_TRUE(rig.window.Checked(IDC_DISABLE_COMPAT_CHECK));
-        Busy::Set(rig.window, false);
     }
 }
 

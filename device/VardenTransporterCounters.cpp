@@ -3,7 +3,6 @@
 #include "device/EscCommand.h"
 #include "links/ILoaderComm.h"
 
-
 // The statistics counters of the autoloader and its printer, the pick counter's presence and
 // the printer-kind code.
 

@@ -25,8 +25,7 @@ namespace opsrig {
 
 class ScriptedDevice : public Transporter {
 public:
-    explicit ScriptedDevice(HWND window = nullptr, int statusId = IDC_STATUS)
-        : m_window(window), m_statusId(statusId) {
+    explicit ScriptedDevice(HWND window = nullptr) : m_window(window) {
         m_settingsSupported = true;
         m_rotationOffsetSupported = true;
         m_printerPresent = 1;
@@ -154,7 +153,7 @@ private:
         return result;
     }
     HWND m_window;
-    int m_statusId;
+    int m_statusId = IDC_STATUS;
 };
 
 class OpsWindow : public MainDialog {

@@ -2,6 +2,7 @@
 // speed change for the serial numbers, the store-and-settle waits, the read-back and the
 // status texts, and the refusals that must leave the device alone.
 #include "OpsWindowRig.h"
+#include "links/SystemUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -122,8 +123,7 @@ TEST(ApplySettings, RefusalsAndFailures) {
                 PostMessageW(rig.window.GetHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(rig.window.GetHwnd(), id)));
         });
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        PumpMessages();
         EXPECT_TRUE(device.calls.empty());
         EXPECT_TRUE(rig.boxes.texts.empty());
         EXPECT_TRUE(rig.files.asked.empty());
@@ -158,8 +158,7 @@ TEST(ApplySettings, CloseOrPortChangeWhileTheBlankNameQuestionIsUp) {
             // The answer is carried out on the device, then the window closes.
             EXPECT_EQ(device.Count("SetPlattorParams  0 0 0 0"), 1);
             EXPECT_EQ(device.Count("GetPlattorParams"), 1);
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            PumpMessages();
             EXPECT_FALSE(IsWindow(hwnd));
         } else {
             EXPECT_TRUE(callsBefore.empty());

@@ -54,9 +54,12 @@ MainDialog::MainDialog(HWND parent) : Dialog(IDD_TAVRIX_DIALOG, parent) {
     OnClicked(IDC_EXIT, [this] { OnBnClickedExit(); });
     OnClicked(IDC_ABOUT, [this] { OnBnClickedAbout(); });
     // The device handlers hold a close back while they run (a box of theirs or a message
-    // pump may dispatch one).
+    // pump may dispatch one), and keep every other device handler out.
     auto holdingClose = [this](void (MainDialog::*handler)()) {
         return [this, handler] {
+            // One device handler at a time: a box or a message pump of the one running must
+            // not start another, nor change the port, under it.
+            if (m_handlersRunning > 0) return;
             HandlerScope running(*this);
             (this->*handler)();
         };

@@ -11,9 +11,10 @@
 // Busy rule: a device handler starts with `if (!m_transporter || m_busy) return;` (the port
 // selection only tests m_busy), before it reads the window or changes anything, and holds a
 // BusyScope for the whole operation instead of setting m_busy by hand. Every device handler
-// also runs inside a HandlerScope: a close asked for while one runs (through a message pump
-// or while a box of the handler is up) is held back and carried out once no handler runs and
-// no operation is busy, so the device and the channel are never freed under a handler.
+// also runs inside a HandlerScope: while one runs, its boxes included, no other device
+// handler or port change starts, and a close asked for meanwhile is held back and carried
+// out once no handler runs and no operation is busy, so the device and the channel are never
+// freed or replaced under a handler.
 
 #include "framework/Dialog.h"
 #include "framework/SpinButton.h"
@@ -145,4 +146,7 @@ protected:
     int m_handlersRunning = 0;
     // A close that arrived while a handler ran or m_busy was set; carried out afterwards.
     bool m_closePending = false;
+    // The last fill could not read the device's serial numbers: the fields are empty and
+    // Update SN does nothing until a fill reads them.
+    bool m_serialNumbersUnread = false;
 };

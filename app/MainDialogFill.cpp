@@ -53,9 +53,10 @@ void MainDialog::ShowTransporterInfo(bool connected) {
                    IDC_BEEPS_ON_FAULT, IDC_BEEPS_SPIN})
         EnableItem(id, displaySettings);
 
+    m_serialNumbersUnread = false;
     if (device.HasSerialNumbers()) {
-        // A failed read empties the fields: the numbers of a device connected before must not
-        // be shown, nor written to this one by Update SN.
+        // A failed read empties the fields and takes Update SN away: neither the numbers of a
+        // device connected before nor blanks may be written to this one.
         std::string loaderSn, printerSn;
         if (device.GetSerialNumbers(loaderSn, printerSn)) {
             m_autoloaderSn = WidenString(loaderSn.c_str());
@@ -64,9 +65,12 @@ void MainDialog::ShowTransporterInfo(bool connected) {
             m_autoloaderSn.clear();
             m_printerSn.clear();
             m_status = WidenString(device.GetErrorText());
+            m_serialNumbersUnread = true;
+            EnableItem(IDC_UPDATE_SN, false);
         }
-        if (!(device.CanWritePrinterSn() && manufacturing)) EnableItem(IDC_PRINTER_SN, false);
-        if (!(device.CanWriteLoaderSn() && manufacturing)) EnableItem(IDC_AUTOLOADER_SN, false);
+        const bool writable = !m_serialNumbersUnread && manufacturing;
+        if (!(writable && device.CanWritePrinterSn())) EnableItem(IDC_PRINTER_SN, false);
+        if (!(writable && device.CanWriteLoaderSn())) EnableItem(IDC_AUTOLOADER_SN, false);
     } else {
         for (int id : {IDC_AUTOLOADER_SN, IDC_PRINTER_SN, IDC_UPDATE_SN, IDC_APPLY_SETTINGS})
             EnableItem(id, false);

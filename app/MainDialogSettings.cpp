@@ -104,6 +104,7 @@ void MainDialog::OnBnClickedApplySettings() {
     if (!m_transporter || !m_channel || m_busy) return;
     if (!UpdateData(true)) return;
 
+    const Transporter* asked = m_transporter.get();
     if (m_overrideNameFlag) {
         TrimRight(m_overrideName);
         if (m_overrideName.empty()) {
@@ -112,8 +113,8 @@ void MainDialog::OnBnClickedApplySettings() {
                     MB_YESNO) != IDYES)
                 return;
             m_overrideNameFlag = false;
-            // The box's loop may have dispatched a port change meanwhile.
-            if (!m_transporter || !m_channel || m_busy) return;
+            // Only on the device the question was about.
+            if (m_transporter.get() != asked || !m_channel || m_busy) return;
         }
     }
 
@@ -132,7 +133,8 @@ void MainDialog::OnBnClickedApplySettings() {
 }
 
 void MainDialog::OnBnClickedUpdateSn() {
-    if (!m_transporter || !m_channel || m_busy) return;
+    // Numbers that could not be read are not written back as blanks.
+    if (!m_transporter || !m_channel || m_busy || m_serialNumbersUnread) return;
     // A refused field stops here as in Apply Settings: the serial numbers would otherwise be
     // the members' older values, not what the window shows.
     if (!UpdateData(true)) return;

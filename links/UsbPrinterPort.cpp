@@ -56,10 +56,16 @@ bool UsbPrinterPort::OpenHandle() {
 }
 
 bool UsbPrinterPort::Open() {
-    // A handle the system will not close stays the port's: a second one would leak it.
     if (m_open && !Close()) {
-        KeepError(::GetLastError());
-        return false;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INVALID_HANDLE) {
+            // A handle the system will not close stays the port's: a second one would leak it.
+            KeepError(error);
+            return false;
+        }
+        // The handle was dead already (its device went away): nothing is left to keep.
+        m_open = false;
+        m_handle = INVALID_HANDLE_VALUE;
     }
     return OpenHandle();
 }

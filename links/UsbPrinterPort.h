@@ -19,7 +19,8 @@ public:
     UsbPrinterPort& operator=(const UsbPrinterPort&) = delete;
 
     // Closes the port first when open, then opens it again. When that close fails the
-    // port keeps its open handle and the result is false.
+    // port keeps its open handle and the result is false, unless the handle was no longer
+    // valid: then it is forgotten and the port opens anew.
     bool Open();
     // True when closed afterwards (or already); false only when the system refused.
     bool Close();

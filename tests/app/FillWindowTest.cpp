@@ -163,8 +163,9 @@ TEST(FillWindow, DeviceWithoutSettingsOrSerialNumbers) {
     EXPECT_TRUE(g.window->IsEnabled(IDC_UPDATE_SN));
 }
 
-TEST(FillWindow, FailedReadsEmptyTheSerialNumbersAndKeepTheDisplaySettings) {
+TEST(FillWindow, FailedReadsEmptyAndLockTheSerialNumbersAndKeepTheDisplaySettings) {
     FillRig f;
+    f.rig.app.SetManufacturingMode(true);
     TestWindow& w = *f.window;
     // What the window showed of the device connected before.
     w.m_autoloaderSn = L"OLDLOAD";
@@ -181,6 +182,20 @@ TEST(FillWindow, FailedReadsEmptyTheSerialNumbersAndKeepTheDisplaySettings) {
     EXPECT_EQ(w.m_overrideName, L"KEEPME");
     EXPECT_TRUE(w.m_overrideNameFlag);
     EXPECT_EQ(w.m_beepsOnFault, 4);
+    // Numbers that could not be read cannot be written back as blanks, not even by a click
+    // that reaches the window.
+    for (int id : {IDC_UPDATE_SN, IDC_AUTOLOADER_SN, IDC_PRINTER_SN})
+        EXPECT_FALSE(w.IsEnabled(id)) << id;
+    f.device.Log().Clear();
+    PostMessageW(w.GetHwnd(), WM_COMMAND, MAKEWPARAM(IDC_UPDATE_SN, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(w.GetItem(IDC_UPDATE_SN)));
+    PumpMessages();
+    EXPECT_TRUE(f.device.Log().Commands().empty()) << f.device.Log().Describe();
+    // Until a fill reads them.
+    f.loader->serialsOk = true;
+    f.Fill();
+    for (int id : {IDC_UPDATE_SN, IDC_AUTOLOADER_SN, IDC_PRINTER_SN})
+        EXPECT_TRUE(w.IsEnabled(id)) << id;
 
     FillRig g;
     g.loader->beeps = 12;  // out of the spin's range
@@ -261,9 +276,9 @@ TEST(FillWindow, SimulatedModelsInBothModes) {
         // Desktop firmware up to 3000 takes no settings, but has display settings.
         {"VARDEN QM7310", "VERSION 2.100B", nullptr, nullptr,
          false, false, false, false, false, true, true, L"Image Count"},
-        // The Tolvane printer's serial number is never written from here.
+        // Firmware below 3070 reads no serial numbers: they cannot be updated either.
         {"Tessaran III", "VERSION 1.050C", "TOLVANE", "XJQN22",
-         true, true, false, true, false, true, true, L"ITS Count"},
+         false, true, false, false, false, true, true, L"ITS Count"},
         {"CD-R TRANSPORTER", "VERSION 4.000A", "VARDEN PRINTER", "VERSION 5.990",
          true, true, true, true, true, false, false, L"Image Count"},
     };

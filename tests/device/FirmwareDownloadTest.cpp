@@ -278,10 +278,12 @@ TEST(FirmwareDownload, PrinterFirmwareSkipsTheBootSwitch) {
         size_t expected;
     } cases[] = {
         {"VARDEN QRX", "VERSION 6.213", "\x1b!h064000C", false, 64000},
+        {"VARDEN QRX", "VERSION 6.000", "\x1b!h064000C", false, 64000},
+        {"VARDEN QRX", "VERSION 5.999", "\x1b!h0C", false, 65536},
         {"VARDEN 7340", "VERSION 5.213", "\x1b!h0C", true, 65536},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.model);
+        SCOPED_TRACE(std::string(c.model) + " " + c.printerVersion);
         Rig rig;
         rig.device.SetLoader(c.model, "VERSION03.214A");
         rig.device.SetPrinter("CD-R AutoPrinter", c.printerVersion);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
@@ -20,6 +22,8 @@ using Bytes = std::vector<unsigned char>;
 
 // One pipe instance that takes one client at a time and keeps what it reads. With
 // `reads` off it connects clients but never reads, so a large write stays pending.
+// Between two clients the pipe is busy until the server listens again; a client's close
+// (PipeUsbSystem) waits for that, as a printer's driver is done when its close returns.
 class PipePrinter {
 public:
     explicit PipePrinter(const std::wstring& name, bool reads = true)
@@ -27,13 +31,38 @@ public:
         m_pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 4096, 0, nullptr);
         m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        {
+            std::lock_guard<std::mutex> lock(ServersMutex());
+            Servers()[path] = this;
+        }
         m_thread = std::thread([this] { Serve(); });
     }
     ~PipePrinter() {
+        {
+            std::lock_guard<std::mutex> lock(ServersMutex());
+            Servers().erase(path);
+        }
         SetEvent(m_stop);
         m_thread.join();
         CloseHandle(m_pipe);
         CloseHandle(m_stop);
+    }
+    // The printer serving the pipe at path, if any.
+    static PipePrinter* Serving(const std::wstring& pipePath) {
+        std::lock_guard<std::mutex> lock(ServersMutex());
+        auto it = Servers().find(pipePath);
+        return it == Servers().end() ? nullptr : it->second;
+    }
+    // A client's open succeeded: the pipe is taken until the server listens again.
+    void Taken() {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_listening = false;
+    }
+    // After a client's close: waits (bounded) until the next client can open the pipe.
+    void AwaitListening() {
+        if (!m_reads) return;  // it never lets a client go
+        std::unique_lock<std::mutex> lock(m_stateMutex);
+        m_listeningChanged.wait_for(lock, std::chrono::seconds(20), [this] { return m_listening; });
     }
     Bytes Received() {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -70,8 +99,21 @@ private:
             ov.hEvent = event;
             ResetEvent(event);
             DWORD n = 0;
-            const BOOL connected = ConnectNamedPipe(m_pipe, &ov);
-            if (!connected && GetLastError() == ERROR_NO_DATA) {  // came and went already
+            BOOL connected;
+            DWORD error;
+            {
+                // Under the lock, so that a client that opens now marks the pipe taken after
+                // this marks it listening.
+                std::lock_guard<std::mutex> lock(m_stateMutex);
+                connected = ConnectNamedPipe(m_pipe, &ov);
+                error = connected ? ERROR_SUCCESS : GetLastError();
+                if (error == ERROR_IO_PENDING) {
+                    m_listening = true;
+                    m_listeningChanged.notify_all();
+                }
+            }
+            SetLastError(error);
+            if (error == ERROR_NO_DATA) {  // came and went already
                 DisconnectNamedPipe(m_pipe);
                 continue;
             }
@@ -92,12 +134,24 @@ private:
         CloseHandle(event);
     }
 
+    static std::map<std::wstring, PipePrinter*>& Servers() {
+        static std::map<std::wstring, PipePrinter*> servers;
+        return servers;
+    }
+    static std::mutex& ServersMutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+
     bool m_reads;
     HANDLE m_pipe;
     HANDLE m_stop;
     std::thread m_thread;
     std::mutex m_mutex;
     Bytes m_received;
+    std::mutex m_stateMutex;
+    std::condition_variable m_listeningChanged;
+    bool m_listening = false;
 };
 
 // Lists interfaces that lead to pipes, waits out short write limits and takes its
@@ -118,20 +172,29 @@ public:
         auto it = pipes.find(devicePath);
         const std::wstring path = it == pipes.end() ? devicePath : it->second;
         HANDLE h = UsbPrinterSystem::Open(path);
-        // A pipe takes its next client only once the server has seen the last one go.
-        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY &&
-            WaitNamedPipeW(path.c_str(), 300)) {
-            h = UsbPrinterSystem::Open(path);
-        }
-        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SEM_TIMEOUT) {
-            SetLastError(ERROR_PIPE_BUSY);
+        PipePrinter* server = PipePrinter::Serving(path);
+        if (h != INVALID_HANDLE_VALUE && server) {
+            server->Taken();
+            m_servers[h] = server;
         }
         return h;
+    }
+    BOOL Close(HANDLE file) override {
+        const BOOL closed = UsbPrinterSystem::Close(file);
+        auto it = m_servers.find(file);
+        if (closed && it != m_servers.end()) {
+            it->second->AwaitListening();
+            m_servers.erase(it);
+        }
+        return closed;
     }
     DWORD Wait(HANDLE event, DWORD milliseconds) override {
         waits.push_back(milliseconds);
         return UsbPrinterSystem::Wait(event, std::min<DWORD>(milliseconds, 300));
     }
+
+private:
+    std::map<HANDLE, PipePrinter*> m_servers;  // open client handles and their printers
 };
 
 // Hands out made-up handles and scripts each call on them: closes that fail, opens that
@@ -140,7 +203,8 @@ class ScriptedUsbSystem : public UsbPrinterSystem {
 public:
     std::vector<std::wstring> listed;
     std::set<HANDLE> open;  // handed out and not yet closed
-    int closeFailures = 0;  // so many closes fail next
+    int closeFailures = 0;  // so many closes fail next, with closeError
+    DWORD closeError = ERROR_INVALID_HANDLE;
     bool opensFail = false;
     std::vector<HANDLE> writtenTo;
     std::vector<DWORD> sleeps;
@@ -165,7 +229,11 @@ public:
         return h;
     }
     BOOL Close(HANDLE file) override {
-        if (closeFailures-- > 0 || open.erase(file) == 0) {
+        if (closeFailures-- > 0) {
+            SetLastError(closeError);
+            return FALSE;
+        }
+        if (open.erase(file) == 0) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
@@ -251,7 +319,7 @@ TEST(UsbPrinterPort, StalledPrinterIsGivenUpAfterTheWriteLimit) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_OPERATION_ABORTED), port.GetLastErrorCode());
     EXPECT_EQ(GetSystemErrorText(ERROR_IO_PENDING), port.GetLastErrorText());
     ASSERT_FALSE(system.waits.empty());
-    EXPECT_EQ(UsbPrinterPort::kWriteTimeoutMs, system.waits.back());
+    EXPECT_EQ(10000u, system.waits.back());
     EXPECT_TRUE(port.Close());
 }
 
@@ -300,17 +368,18 @@ TEST(UsbPrinterPort, WriteOutcomesGiveTheirCodesAndTexts) {
 
 TEST(UsbPrinterPort, KeepsAHandleThatWouldNotCloseUntilItDoes) {
     ScriptedUsbSystem system;
+    system.transferred = 1;
     {
         UsbPrinterPort port(kPathA, 0);
         ASSERT_EQ(1u, system.open.size());
         const HANDLE held = *system.open.begin();
         system.closeFailures = 1;
+        system.closeError = ERROR_ACCESS_DENIED;
         system.opensFail = true;
         EXPECT_FALSE(port.Open());  // no second handle, and the first is not forgotten
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), port.GetLastErrorCode());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), port.GetLastErrorCode());
         EXPECT_EQ(std::set<HANDLE>{held}, system.open);
         EXPECT_TRUE(port.IsOpen());
-        system.transferred = 1;
         EXPECT_TRUE(port.Write("x", 1));
         EXPECT_EQ(held, system.writtenTo.back());
 
@@ -318,6 +387,19 @@ TEST(UsbPrinterPort, KeepsAHandleThatWouldNotCloseUntilItDoes) {
         EXPECT_TRUE(port.Open());
         EXPECT_EQ(1u, system.open.size());
         EXPECT_EQ(0u, system.open.count(held));
+    }
+    EXPECT_TRUE(system.open.empty());
+
+    {  // a handle that is no longer valid is dropped, and the port opens anew
+        UsbPrinterPort port(kPathA, 0);
+        const HANDLE dead = *system.open.begin();
+        system.closeFailures = 1;
+        system.closeError = ERROR_INVALID_HANDLE;
+        EXPECT_TRUE(port.Open());
+        EXPECT_EQ(2u, system.open.size());
+        EXPECT_TRUE(port.Write("x", 1));
+        EXPECT_NE(dead, system.writtenTo.back());
+        system.open.erase(dead);
     }
     EXPECT_TRUE(system.open.empty());
 

@@ -1,6 +1,9 @@
 #include "TavrixUnderTest.h"
 
+#include "StrayComPorts.h"
 #include "TestEnvironment.h"
+
+#include <cstdio>
 
 const wchar_t* const TavrixUnderTest::kMainTitle = L"Varden Corlane";
 const wchar_t* const TavrixUnderTest::kBoxTitle = L"Tavrix";
@@ -16,14 +19,23 @@ std::string Narrow(const std::wstring& text) {
 }  // namespace
 
 bool TavrixUnderTest::Start(const std::wstring& arguments) {
+    // Said on stderr: the call sites only see false.
+    std::string stray = StrayComPorts::Find(TestEnvironment::ComPort());
+    if (!stray.empty()) {
+        std::fprintf(stderr, "not starting the program: %s\n", stray.c_str());
+        std::fflush(stderr);
+        return false;
+    }
     return m_process.Start(TestEnvironment::Program(), arguments);
 }
 
 UiWindow TavrixUnderTest::MainWindow(DWORD timeoutMs) {
+    if (!m_process.Id()) return UiWindow();
     return UiWindow::WaitFor(m_process.Id(), kMainTitle, timeoutMs, L"#32770");
 }
 
 UiWindow TavrixUnderTest::MessageBox(DWORD timeoutMs) {
+    if (!m_process.Id()) return UiWindow();
     return UiWindow::WaitForMessageBox(m_process.Id(), kBoxTitle, timeoutMs);
 }
 
@@ -41,6 +53,7 @@ bool TavrixUnderTest::WaitText(const UiWindow& window, int control, const std::w
 
 bool TavrixUnderTest::ChooseFile(const std::wstring& dialogTitle, const std::wstring& path,
                                  DWORD timeoutMs) {
+    if (!m_process.Id()) return false;
     UiWindow dialog = UiWindow::WaitFor(m_process.Id(), dialogTitle, timeoutMs);
     if (!dialog.Exists()) return false;
     // The file-name field: the item dialog's edit (0x480), the edit in the classic dialog's
@@ -71,6 +84,7 @@ bool TavrixUnderTest::CloseAndWait(DWORD timeoutMs) {
 }
 
 std::string TavrixUnderTest::Describe() const {
+    if (!m_process.Id()) return "the program was not started\n";
     std::string text;
     for (const UiWindow& window : UiWindow::TopWindows(m_process.Id())) {
         text += "window \"" + Narrow(window.Title()) + "\" (" + Narrow(window.ClassName()) + ")\n";

@@ -43,6 +43,9 @@ public:
     static const wchar_t* const kMainTitle;  // "Varden Corlane"
     static const wchar_t* const kBoxTitle;   // "Tavrix", the message boxes' caption
 
+    // Starts the program; refuses (false, the reason on stderr) while a COM port other than
+    // the test's own opens (see StrayComPorts.h). After a failed start the waits below end
+    // at once (the process id 0 would match every process's windows).
     bool Start(const std::wstring& arguments = std::wstring());
     AppProcess& Process() { return m_process; }
 

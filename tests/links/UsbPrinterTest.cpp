@@ -1,4 +1,4 @@
-// USB printer ports and their pool against named pipes served by a test thread: the
+// USB printer ports and their pool against named pipes the test serves itself: the
 // pipes stand in for the printers' interfaces, the registry root is one of the test's own.
 // Outcomes a pipe cannot give (short writes, failed closes) come from scripted calls.
 
@@ -8,150 +8,88 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <map>
-#include <mutex>
 #include <set>
-#include <thread>
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// One pipe instance that takes one client at a time and keeps what it reads. With
-// `reads` off it connects clients but never reads, so a large write stays pending.
-// Between two clients the pipe is busy until the server listens again; a client's close
-// (PipeUsbSystem) waits for that, as a printer's driver is done when its close returns.
+// One pipe instance that takes one client at a time and keeps what it reads, served from
+// the test's own thread: its buffer takes every write of a test whole, what arrived is read
+// when asked for and when its client has closed (PipeUsbSystem), and then the pipe listens
+// for the next client at once, as a printer's driver is done when its close returns. With
+// `reads` off its buffer is small and never read, so a large write stays pending.
 class PipePrinter {
 public:
     explicit PipePrinter(const std::wstring& name, bool reads = true)
         : path(L"\\\\.\\pipe\\tavrix-" + name), m_reads(reads) {
+        const DWORD buffer = reads ? 1u << 20 : 4096u;
         m_pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 4096, 0, nullptr);
-        m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        {
-            std::lock_guard<std::mutex> lock(ServersMutex());
-            Servers()[path] = this;
-        }
-        m_thread = std::thread([this] { Serve(); });
+                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, buffer, 0, nullptr);
+        m_connected = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        Servers()[path] = this;
+        Listen();
     }
     ~PipePrinter() {
-        {
-            std::lock_guard<std::mutex> lock(ServersMutex());
-            Servers().erase(path);
-        }
-        SetEvent(m_stop);
-        m_thread.join();
+        Servers().erase(path);
+        CancelIo(m_pipe);
+        DWORD n = 0;
+        GetOverlappedResult(m_pipe, &m_connect, &n, TRUE);
         CloseHandle(m_pipe);
-        CloseHandle(m_stop);
+        CloseHandle(m_connected);
     }
     // The printer serving the pipe at path, if any.
     static PipePrinter* Serving(const std::wstring& pipePath) {
-        std::lock_guard<std::mutex> lock(ServersMutex());
         auto it = Servers().find(pipePath);
         return it == Servers().end() ? nullptr : it->second;
     }
-    // A client's open succeeded: the pipe is taken until the server listens again.
-    void Taken() {
-        std::lock_guard<std::mutex> lock(m_stateMutex);
-        m_listening = false;
-    }
-    // After a client's close: waits (bounded) until the next client can open the pipe.
-    void AwaitListening() {
-        if (!m_reads) return;  // it never lets a client go
-        std::unique_lock<std::mutex> lock(m_stateMutex);
-        m_listeningChanged.wait_for(lock, std::chrono::seconds(20), [this] { return m_listening; });
+    // Its client has closed: keeps what is left and takes the next one.
+    void ClientClosed() {
+        Drain();
+        DisconnectNamedPipe(m_pipe);
+        Listen();
     }
     Bytes Received() {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        Drain();
         return m_received;
-    }
-    // Waits (bounded) until n bytes have arrived.
-    Bytes ReceivedAtLeast(size_t n) {
-        for (int i = 0; i < 500 && Received().size() < n; ++i) Sleep(10);
-        return Received();
     }
 
     const std::wstring path;
 
 private:
-    // Waits for overlapped I/O or the stop event; false when stopping or failed.
-    bool Finish(BOOL issued, OVERLAPPED& ov, DWORD& n) {
-        n = 0;
-        DWORD error = issued ? ERROR_SUCCESS : GetLastError();
-        if (error == ERROR_PIPE_CONNECTED) return true;
-        if (error != ERROR_SUCCESS && error != ERROR_IO_PENDING) return false;
-        HANDLE events[] = {ov.hEvent, m_stop};
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            CancelIo(m_pipe);
-            GetOverlappedResult(m_pipe, &ov, &n, TRUE);
-            return false;
-        }
-        return GetOverlappedResult(m_pipe, &ov, &n, FALSE) != FALSE;
+    void Listen() {
+        m_connect = {};
+        m_connect.hEvent = m_connected;
+        ResetEvent(m_connected);
+        ConnectNamedPipe(m_pipe, &m_connect);  // pending until a client opens the pipe
     }
-
-    void Serve() {
-        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        while (WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0) {
-            OVERLAPPED ov = {};
-            ov.hEvent = event;
-            ResetEvent(event);
+    // Reads what the client has written so far.
+    void Drain() {
+        if (!m_reads) return;
+        DWORD available = 0;
+        while (PeekNamedPipe(m_pipe, nullptr, 0, nullptr, &available, nullptr) && available) {
+            Bytes data(available);
+            OVERLAPPED read = {};
             DWORD n = 0;
-            BOOL connected;
-            DWORD error;
-            {
-                // Under the lock, so that a client that opens now marks the pipe taken after
-                // this marks it listening.
-                std::lock_guard<std::mutex> lock(m_stateMutex);
-                connected = ConnectNamedPipe(m_pipe, &ov);
-                error = connected ? ERROR_SUCCESS : GetLastError();
-                if (error == ERROR_IO_PENDING) {
-                    m_listening = true;
-                    m_listeningChanged.notify_all();
-                }
-            }
-            SetLastError(error);
-            if (error == ERROR_NO_DATA) {  // came and went already
-                DisconnectNamedPipe(m_pipe);
-                continue;
-            }
-            if (!Finish(connected, ov, n)) break;
-            if (!m_reads) {
-                WaitForSingleObject(m_stop, INFINITE);
-                break;
-            }
-            unsigned char buffer[8192];
-            for (;;) {
-                ResetEvent(event);
-                if (!Finish(ReadFile(m_pipe, buffer, sizeof(buffer), nullptr, &ov), ov, n)) break;
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_received.insert(m_received.end(), buffer, buffer + n);
-            }
-            DisconnectNamedPipe(m_pipe);
+            if (!ReadFile(m_pipe, data.data(), available, nullptr, &read) &&
+                GetLastError() != ERROR_IO_PENDING)
+                return;
+            if (!GetOverlappedResult(m_pipe, &read, &n, TRUE)) return;
+            m_received.insert(m_received.end(), data.begin(), data.begin() + n);
         }
-        CloseHandle(event);
     }
 
     static std::map<std::wstring, PipePrinter*>& Servers() {
         static std::map<std::wstring, PipePrinter*> servers;
         return servers;
     }
-    static std::mutex& ServersMutex() {
-        static std::mutex mutex;
-        return mutex;
-    }
 
     bool m_reads;
     HANDLE m_pipe;
-    HANDLE m_stop;
-    std::thread m_thread;
-    std::mutex m_mutex;
+    HANDLE m_connected;
+    OVERLAPPED m_connect = {};
     Bytes m_received;
-    std::mutex m_stateMutex;
-    std::condition_variable m_listeningChanged;
-    bool m_listening = false;
 };
 
 // Lists interfaces that lead to pipes, waits out short write limits and takes its
@@ -173,17 +111,14 @@ public:
         const std::wstring path = it == pipes.end() ? devicePath : it->second;
         HANDLE h = UsbPrinterSystem::Open(path);
         PipePrinter* server = PipePrinter::Serving(path);
-        if (h != INVALID_HANDLE_VALUE && server) {
-            server->Taken();
-            m_servers[h] = server;
-        }
+        if (h != INVALID_HANDLE_VALUE && server) m_servers[h] = server;
         return h;
     }
     BOOL Close(HANDLE file) override {
         const BOOL closed = UsbPrinterSystem::Close(file);
         auto it = m_servers.find(file);
         if (closed && it != m_servers.end()) {
-            it->second->AwaitListening();
+            it->second->ClientClosed();
             m_servers.erase(it);
         }
         return closed;
@@ -286,7 +221,7 @@ TEST(UsbPrinterPort, WritesProbesAndPiecesWhole) {
         EXPECT_TRUE(port.Write(data.data(), static_cast<DWORD>(piece)));
         expected.insert(expected.end(), data.begin(), data.end());
     }
-    EXPECT_EQ(expected, printer.ReceivedAtLeast(expected.size()));
+    EXPECT_EQ(expected, printer.Received());
     EXPECT_TRUE(port.Close());
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(port.Close());
@@ -481,7 +416,7 @@ TEST_F(UsbPrinterPoolTest, KeepsUsableKnownPortsAndLendsThemOneAtATime) {
     pool.ReleasePort(a);
     pool.ReleasePort(a);  // already free: stays free
     EXPECT_EQ(a, pool.AcquirePort(0));
-    EXPECT_EQ(5u, printerB.ReceivedAtLeast(5).size());
+    EXPECT_EQ(5u, printerB.Received().size());
 }
 
 TEST_F(UsbPrinterPoolTest, SecondInitializeAddsCopiesOnlyOfPortsNotInUse) {

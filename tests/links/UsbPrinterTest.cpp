@@ -132,15 +132,14 @@ private:
     std::map<HANDLE, PipePrinter*> m_servers;  // open client handles and their printers
 };
 
-// Hands out made-up handles and scripts each call on them: closes that fail, opens that
-// fail, and how a write completes.
+// Hands out made-up handles and scripts each call on them: closes that fail and how a
+// write completes.
 class ScriptedUsbSystem : public UsbPrinterSystem {
 public:
     std::vector<std::wstring> listed;
     std::set<HANDLE> open;  // handed out and not yet closed
     int closeFailures = 0;  // so many closes fail next, with closeError
     DWORD closeError = ERROR_INVALID_HANDLE;
-    bool opensFail = false;
     std::vector<HANDLE> writtenTo;
     std::vector<DWORD> sleeps;
     // The next write: issued at once or not (with its error), then the completion query.
@@ -155,10 +154,6 @@ public:
 
     std::vector<std::wstring> ListInterfacePaths() override { return listed; }
     HANDLE Open(const std::wstring&) override {
-        if (opensFail) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
         HANDLE h = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_next += 4));
         open.insert(h);
         return h;
@@ -304,39 +299,33 @@ TEST(UsbPrinterPort, WriteOutcomesGiveTheirCodesAndTexts) {
 TEST(UsbPrinterPort, KeepsAHandleThatWouldNotCloseUntilItDoes) {
     ScriptedUsbSystem system;
     system.transferred = 1;
-    {
-        UsbPrinterPort port(kPathA, 0);
-        ASSERT_EQ(1u, system.open.size());
-        const HANDLE held = *system.open.begin();
-        system.closeFailures = 1;
-        system.closeError = ERROR_ACCESS_DENIED;
-        system.opensFail = true;
-        EXPECT_FALSE(port.Open());  // no second handle, and the first is not forgotten
-        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), port.GetLastErrorCode());
-        EXPECT_EQ(std::set<HANDLE>{held}, system.open);
-        EXPECT_TRUE(port.IsOpen());
-        EXPECT_TRUE(port.Write("x", 1));
-        EXPECT_EQ(held, system.writtenTo.back());
-
-        system.opensFail = false;
-        EXPECT_TRUE(port.Open());
-        EXPECT_EQ(1u, system.open.size());
-        EXPECT_EQ(0u, system.open.count(held));
+    const struct {
+        DWORD closeError;
+        bool opensAnew;  // the handle was dead already: dropped, and a new one opened
+    } rows[] = {{ERROR_ACCESS_DENIED, false}, {ERROR_INVALID_HANDLE, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.closeError);
+        {
+            UsbPrinterPort port(kPathA, 0);
+            const HANDLE first = *system.open.begin();
+            system.closeFailures = 1;
+            system.closeError = row.closeError;
+            EXPECT_EQ(row.opensAnew, port.Open());
+            EXPECT_EQ(row.opensAnew ? 2u : 1u, system.open.size());
+            EXPECT_EQ(row.opensAnew ? 0u : row.closeError, port.GetLastErrorCode());
+            EXPECT_TRUE(port.IsOpen());
+            EXPECT_TRUE(port.Write("x", 1));
+            EXPECT_EQ(row.opensAnew, first != system.writtenTo.back());
+            if (row.opensAnew) {
+                system.open.erase(first);
+            } else {  // once the system lets it go, the port opens anew
+                EXPECT_TRUE(port.Open());
+                EXPECT_EQ(1u, system.open.size());
+                EXPECT_EQ(0u, system.open.count(first));
+            }
+        }
+        EXPECT_TRUE(system.open.empty());
     }
-    EXPECT_TRUE(system.open.empty());
-
-    {  // a handle that is no longer valid is dropped, and the port opens anew
-        UsbPrinterPort port(kPathA, 0);
-        const HANDLE dead = *system.open.begin();
-        system.closeFailures = 1;
-        system.closeError = ERROR_INVALID_HANDLE;
-        EXPECT_TRUE(port.Open());
-        EXPECT_EQ(2u, system.open.size());
-        EXPECT_TRUE(port.Write("x", 1));
-        EXPECT_NE(dead, system.writtenTo.back());
-        system.open.erase(dead);
-    }
-    EXPECT_TRUE(system.open.empty());
 
     system.listed = {kPathA, kPathB};
     {

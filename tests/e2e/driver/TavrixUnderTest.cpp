@@ -77,10 +77,13 @@ bool TavrixUnderTest::ChooseFile(const std::wstring& dialogTitle, const std::wst
 }
 
 bool TavrixUnderTest::CloseAndWait(DWORD timeoutMs) {
-    UiWindow main = MainWindow(0);
+    // Once a box of the start-up is answered, the main window shows only a moment later.
+    const ULONGLONG start = GetTickCount64();
+    UiWindow main = MainWindow(timeoutMs);
     if (!main.Exists()) return false;
     main.Close();
-    return m_process.WaitExit(timeoutMs);
+    const ULONGLONG spent = GetTickCount64() - start;
+    return m_process.WaitExit(spent < timeoutMs ? static_cast<DWORD>(timeoutMs - spent) : 0);
 }
 
 std::string TavrixUnderTest::Describe() const {

@@ -63,7 +63,8 @@ public:
     // into the dialog's file-name field and presses its Open button.
     bool ChooseFile(const std::wstring& dialogTitle, const std::wstring& path, DWORD timeoutMs);
 
-    // Closes the main window (its close box) and waits for the process to end.
+    // Closes the main window (its close box), once it shows, and waits for the process to
+    // end, all within timeoutMs.
     bool CloseAndWait(DWORD timeoutMs);
     // Every window of the process with its texts, for failure messages.
     std::string Describe() const;
